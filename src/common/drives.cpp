@@ -1,0 +1,81 @@
+#include "common/drives.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace {
+
+bool startsWithDrive(const QString& path)
+{
+    return path.size() >= 2 && path[1] == u':' && path[0].isLetter() && path[0].unicode() < 128;
+}
+
+// Appends one component to a resolved folder: as written when it exists, otherwise the single
+// entry that matches it without regard to case. A missing or ambiguous match keeps the name as
+// written, so a file created there later gets exactly that name.
+QString appendResolved(const QString& folder, const QString& component)
+{
+    const QString exact = folder.endsWith(u'/') ? folder + component : folder + u'/' + component;
+    if (component == u"." || component == u".." || QFileInfo::exists(exact))
+        return exact;
+    const QStringList entries
+        = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    QString match;
+    for (const QString& entry : entries) {
+        if (entry.compare(component, Qt::CaseInsensitive) == 0) {
+            if (!match.isEmpty())
+                return exact;
+            match = entry;
+        }
+    }
+    if (match.isEmpty())
+        return exact;
+    return folder.endsWith(u'/') ? folder + match : folder + u'/' + match;
+}
+
+QString resolveUnder(QString folder, const QString& relative)
+{
+    const QStringList components = relative.split(u'/', Qt::SkipEmptyParts);
+    for (const QString& component : components)
+        folder = appendResolved(folder, component);
+    return folder;
+}
+
+} // namespace
+
+Drives::Drives(QString root)
+    : m_root(QDir::cleanPath(std::move(root)))
+{
+}
+
+Drives Drives::fromEnvironment()
+{
+    const QString configured = qEnvironmentVariable("AUTOQUORVAN_DRIVES");
+    if (!configured.isEmpty())
+        return Drives(QDir(configured).absolutePath());
+    return Drives(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+        + QStringLiteral("/AutoQuorvan/drives"));
+}
+
+QString Drives::driveFolder(QChar letter) const
+{
+    return m_root + u'/' + letter.toUpper();
+}
+
+QString Drives::toLocal(const QString& path) const
+{
+#ifdef Q_OS_WIN
+    return path;
+#else
+    QString slashed = path;
+    slashed.replace(u'\\', u'/');
+    if (startsWithDrive(slashed))
+        return resolveUnder(driveFolder(slashed[0]), slashed.mid(2));
+    if (slashed.startsWith(u'/'))
+        return slashed;
+    if (slashed.isEmpty())
+        return QDir::currentPath();
+    return resolveUnder(QDir::currentPath(), slashed);
+#endif
+}

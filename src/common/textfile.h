@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Text files as the station's programs exchange them: Windows-1252, lines ended by CR LF. Each
+// function opens, works and closes the file within the call, and throws Error with a number and a
+// description that names the file when the file system refuses.
+namespace TextFile {
+// The lines without their ends; a line feed alone also ends a line, and the last line may have
+// none. An empty file has no lines.
+QStringList readLines(const QString& path);
+// Creates the file, or replaces its content, with the lines each followed by CR LF.
+void writeLines(const QString& path, const QStringList& lines);
+// Appends one line and CR LF, creating the file (never its folder) when it is missing.
+void appendLine(const QString& path, const QString& line);
+} // namespace TextFile
