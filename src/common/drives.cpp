@@ -4,7 +4,8 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-namespace {
+namespace
+{
 
 bool startsWithDrive(const QString& path)
 {
@@ -54,8 +55,8 @@ Drives Drives::fromEnvironment()
     const QString configured = qEnvironmentVariable("AUTOQUORVAN_DRIVES");
     if (!configured.isEmpty())
         return Drives(QDir(configured).absolutePath());
-    return Drives(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-        + QStringLiteral("/AutoQuorvan/drives"));
+    return Drives(
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/AutoQuorvan/drives"));
 }
 
 QString Drives::driveFolder(QChar letter) const

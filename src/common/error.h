@@ -5,7 +5,8 @@
 
 // Error numbers the routines log or branch on. They keep the numbering operators and support staff
 // already know from the station's log files.
-namespace ErrorNumber {
+namespace ErrorNumber
+{
 inline constexpr int Overflow = 6;
 inline constexpr int TypeMismatch = 13;
 inline constexpr int FileNotFound = 53;
@@ -21,7 +22,8 @@ inline constexpr int BackOffice = 3146;
 
 // The one error type of the system: a number and a description that names the failure. Every
 // routine that traps errors logs these two pieces.
-class Error : public std::exception {
+class Error : public std::exception
+{
 public:
     Error(int number, QString description);
 

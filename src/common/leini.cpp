@@ -4,7 +4,8 @@
 
 #include <QFile>
 
-namespace {
+namespace
+{
 
 constexpr qsizetype MaxValueLength = 254;
 

@@ -7,7 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 
-namespace {
+namespace
+{
 
 // Builds the error for a file the file system refused, in the terms operators know from the
 // station's log files.
@@ -20,10 +21,10 @@ Error fileError(const QFile& file, bool reading)
     if (reading && !info.exists())
         return Error(ErrorNumber::FileNotFound, QStringLiteral("Arquivo não encontrado: %1").arg(path));
     if (file.error() == QFileDevice::OpenError || file.error() == QFileDevice::PermissionsError)
-        return Error(ErrorNumber::PermissionDenied,
-            QStringLiteral("Permissão negada: %1 (%2)").arg(path, file.errorString()));
-    return Error(ErrorNumber::FileAccess,
-        QStringLiteral("Erro de acesso ao arquivo: %1 (%2)").arg(path, file.errorString()));
+        return Error(
+            ErrorNumber::PermissionDenied, QStringLiteral("Permissão negada: %1 (%2)").arg(path, file.errorString()));
+    return Error(
+        ErrorNumber::FileAccess, QStringLiteral("Erro de acesso ao arquivo: %1 (%2)").arg(path, file.errorString()));
 }
 
 void writeAll(const QString& path, QIODevice::OpenMode mode, const QByteArray& bytes)
