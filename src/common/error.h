@@ -16,6 +16,12 @@ inline constexpr int FileAccess = 75;
 inline constexpr int PathNotFound = 76;
 inline constexpr int InvalidUseOfNull = 94;
 inline constexpr int NoCurrentRecord = 3021;
+inline constexpr int TableNotFound = 3024;
+inline constexpr int DiskError = 3043;
+inline constexpr int InvalidPath = 3044;
+inline constexpr int CannotOpenFile = 3051;
+inline constexpr int RecordDeleted = 3167;
+inline constexpr int ItemNotFound = 3265;
 inline constexpr int BadTable = 3343;
 inline constexpr int BackOffice = 3146;
 } // namespace ErrorNumber
