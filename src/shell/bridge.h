@@ -1,0 +1,66 @@
+#pragma once
+
+#include "common/clock.h"
+#include "common/drives.h"
+#include "common/messagebox.h"
+#include "eventlog/eventlog.h"
+#include "notify/hostsystem.h"
+
+#include <QObject>
+
+// What the bridge needs from the world, built once by main() and handed in.
+struct Ports {
+    const Clock& clock;
+    MessageBox& messageBox;
+    const Drives& drives;
+    const HostSystem& host;
+};
+
+// The non-visual half of the window MenuAutomacao: all run-time state of the bridge and the
+// routines that work on it. The widget owns one, shows its event list, forwards its timer, buttons
+// and close request, and does what the signals ask of the window.
+class Bridge : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class StartupOutcome {
+        End, // a copy is already running, the back-office does not answer, or start-up failed
+        Idle, // this is not the computer the settings name: window and tray only
+        Running, // the polling timer is on
+    };
+
+    static inline const QString DesignedCaption = QStringLiteral("Quorvan Automação");
+    static inline const QString gVersao = QStringLiteral("2.08.08-a");
+
+    explicit Bridge(const Ports& ports, QObject* parent = nullptr);
+    ~Bridge() override;
+
+    // Start-up, once, before the window is first shown.
+    StartupOutcome Form_Load();
+    // Unload: releases the back-office objects and writes the two shutdown events.
+    void Form_Unload();
+    // The click of the "Encerrante" button: a totalizer reading whose failure is logged, never fatal.
+    void cmdEncerrante_Click();
+
+    // True while a polling cycle runs (a modal box inside it keeps the event loop turning); the
+    // window waits for cycleFinished before it unloads, so nothing is released under the cycle.
+    bool isCycleRunning() const { return m_cycleRunning; }
+
+    // The window's caption: the designed one, and the version once start-up has run.
+    const QString& caption() const { return m_caption; }
+    EventLog& eventLog() { return m_eventLog; }
+    EventListModel& EventLB() { return m_eventLog.EventLB(); }
+
+Q_SIGNALS:
+    void captionChanged(const QString& caption);
+    // AtualizaIconeBandeja: 0 puts the icon into the tray, 1 updates it, 2 removes it.
+    void trayIconRequested(int pAcao);
+    void cycleFinished();
+
+private:
+    Ports m_ports;
+    EventLog m_eventLog;
+    QString m_caption = DesignedCaption;
+    bool m_cycleRunning = false;
+};

@@ -1,0 +1,9 @@
+#include "shell/bridge.h"
+
+void Bridge::Form_Unload()
+{
+    m_eventLog.GravaEvento(m_eventLog.line(QStringLiteral(" - Objetos de Automação finalizados")));
+    m_eventLog.CriaLogCupom(m_eventLog.line(QStringLiteral(" - Finalizando AutoQuorvan")));
+}
+
+void Bridge::cmdEncerrante_Click() { }
