@@ -2,8 +2,7 @@
 
 #include <array>
 
-namespace
-{
+namespace {
 
 // Bytes 0x80 to 0x9F; the rest of the code page is Latin-1. The five unassigned bytes decode to
 // the C1 control of the same value, so every byte survives a round trip.

@@ -2,8 +2,7 @@
 
 #include <cmath>
 
-namespace
-{
+namespace {
 
 constexpr qint64 SecondsPerDay = 86400;
 const QDate Epoch(1899, 12, 30);

@@ -9,8 +9,7 @@
 // The platform's date value: days since 30 December 1899, the fraction being the time of day. A
 // fueling carries its date and its time as two such values, and the log lines print them in the
 // default text form, so the whole system shares this one representation.
-class DateValue
-{
+class DateValue {
 public:
     constexpr DateValue() = default;
     explicit constexpr DateValue(double days)

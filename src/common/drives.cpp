@@ -4,8 +4,7 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-namespace
-{
+namespace {
 
 bool startsWithDrive(const QString& path)
 {
@@ -74,7 +73,7 @@ QString Drives::toLocal(const QString& path) const
     if (startsWithDrive(slashed))
         return resolveUnder(driveFolder(slashed[0]), slashed.mid(2));
     if (slashed.startsWith(u'/'))
-        return slashed;
+        return resolveUnder(QStringLiteral("/"), slashed);
     if (slashed.isEmpty())
         return QDir::currentPath();
     return resolveUnder(QDir::currentPath(), slashed);

@@ -6,8 +6,7 @@
 // written; elsewhere drive X: is the folder <root>/X, and each path component that does not exist
 // as written resolves to the one entry that matches it without regard to case, because files made
 // on Windows arrive as bomba01.dbf or SOLICITACAO.TXT.
-class Drives
-{
+class Drives {
 public:
     explicit Drives(QString root);
     // The root named by AUTOQUORVAN_DRIVES, or the user's data folder when it is unset.

@@ -5,8 +5,7 @@
 
 // Error numbers the routines log or branch on. They keep the numbering operators and support staff
 // already know from the station's log files.
-namespace ErrorNumber
-{
+namespace ErrorNumber {
 inline constexpr int Overflow = 6;
 inline constexpr int TypeMismatch = 13;
 inline constexpr int FileNotFound = 53;
@@ -24,12 +23,12 @@ inline constexpr int RecordDeleted = 3167;
 inline constexpr int ItemNotFound = 3265;
 inline constexpr int BadTable = 3343;
 inline constexpr int BackOffice = 3146;
+inline constexpr int Internal = 51;
 } // namespace ErrorNumber
 
 // The one error type of the system: a number and a description that names the failure. Every
 // routine that traps errors logs these two pieces.
-class Error : public std::exception
-{
+class Error : public std::exception {
 public:
     Error(int number, QString description);
 

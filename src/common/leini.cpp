@@ -4,8 +4,7 @@
 
 #include <QFile>
 
-namespace
-{
+namespace {
 
 constexpr qsizetype MaxValueLength = 254;
 

@@ -2,8 +2,7 @@
 
 #include <QString>
 
-namespace RotinasGerais
-{
+namespace RotinasGerais {
 // The value of a key of a Windows-style INI file, with the results the station's settings have
 // always had: section and key names matched without regard to case, blanks around the value
 // removed, a value in a matching pair of quotes given without them, at most 254 characters, and

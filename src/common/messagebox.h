@@ -3,8 +3,7 @@
 #include <QString>
 
 // Icon of a message box, by the style number the station's support staff know.
-namespace MessageStyle
-{
+namespace MessageStyle {
 inline constexpr int Plain = 0;
 inline constexpr int Critical = 16;
 inline constexpr int Exclamation = 48;
@@ -13,8 +12,7 @@ inline constexpr int Information = 64;
 
 // A modal box with one OK button that blocks until the operator closes it. Its answer is never
 // examined, so nothing is returned.
-class MessageBox
-{
+class MessageBox {
 public:
     static inline const QString DefaultTitle = QStringLiteral("AutoQuorvanNolvex");
 

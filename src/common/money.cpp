@@ -5,8 +5,7 @@
 #include <cmath>
 #include <limits>
 
-namespace
-{
+namespace {
 
 // Products of two 64-bit counts need 128 bits before they are rounded back.
 __extension__ typedef __int128 Wide;

@@ -7,8 +7,7 @@
 
 // Prices, litres, totals and totalizers: a signed count of ten-thousandths. Sums are exact and a
 // product is held to four decimals, so a totalizer never drifts the way a binary float would.
-class Money
-{
+class Money {
 public:
     static constexpr qint64 UnitsPerWhole = 10000;
 

@@ -7,8 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-namespace
-{
+namespace {
 
 // Builds the error for a file the file system refused, in the terms operators know from the
 // station's log files.

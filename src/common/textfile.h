@@ -6,8 +6,7 @@
 // Text files as the station's programs exchange them: Windows-1252, lines ended by CR LF. Each
 // function opens, works and closes the file within the call, and throws Error with a number and a
 // description that names the file when the file system refuses.
-namespace TextFile
-{
+namespace TextFile {
 // The lines without their ends; a line feed alone also ends a line, and the last line may have
 // none. An empty file has no lines.
 QStringList readLines(const QString& path);

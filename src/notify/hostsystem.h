@@ -6,8 +6,7 @@
 
 // What the operating system says about this computer's name and addresses. The real one asks the
 // system; tests give a host name of their choosing.
-class HostSystem
-{
+class HostSystem {
 public:
     struct HostName {
         QString name;
@@ -20,8 +19,7 @@ public:
     virtual QList<QHostAddress> addressesOf(const QString& name) const = 0;
 };
 
-class SystemHost final : public HostSystem
-{
+class SystemHost final : public HostSystem {
 public:
     HostName localHostName() const override;
     QList<QHostAddress> addressesOf(const QString& name) const override;

@@ -1,12 +1,19 @@
 #pragma once
 
+#include "backoffice/backofficedatabase.h"
+#include "backoffice/backofficeobjects.h"
 #include "common/clock.h"
 #include "common/drives.h"
 #include "common/messagebox.h"
+#include "common/stationsettings.h"
+#include "dbase/datacontrol.h"
 #include "eventlog/eventlog.h"
+#include "notify/emailrequest.h"
 #include "notify/hostsystem.h"
+#include "shell/singleinstance.h"
 
 #include <QObject>
+#include <QTimer>
 
 // What the bridge needs from the world, built once by main() and handed in.
 struct Ports {
@@ -14,13 +21,13 @@ struct Ports {
     MessageBox& messageBox;
     const Drives& drives;
     const HostSystem& host;
+    BackOfficeDatabase& backOffice;
 };
 
 // The non-visual half of the window MenuAutomacao: all run-time state of the bridge and the
 // routines that work on it. The widget owns one, shows its event list, forwards its timer, buttons
 // and close request, and does what the signals ask of the window.
-class Bridge : public QObject
-{
+class Bridge : public QObject {
     Q_OBJECT
 
 public:
@@ -32,6 +39,7 @@ public:
 
     static inline const QString DesignedCaption = QStringLiteral("Quorvan Automação");
     static inline const QString gVersao = QStringLiteral("2.08.08-a");
+    static inline const QString SystemFolder = QStringLiteral("C:\\Quorvan\\AutoQuorvanNolvex\\");
 
     explicit Bridge(const Ports& ports, QObject* parent = nullptr);
     ~Bridge() override;
@@ -52,6 +60,12 @@ public:
     EventLog& eventLog() { return m_eventLog; }
     EventListModel& EventLB() { return m_eventLog.EventLB(); }
 
+    const StationSettings& settings() const { return m_settings; }
+    const DataControl& dataNolvex() const { return m_dataNolvex; }
+    const EmailRequest& emailRequest() const { return m_email; }
+    const QTimer& Timer1() const { return m_timer1; }
+    const QString& lMensagem() const { return m_lMensagem; }
+
 Q_SIGNALS:
     void captionChanged(const QString& caption);
     // AtualizaIconeBandeja: 0 puts the icon into the tray, 1 updates it, 2 removes it.
@@ -59,8 +73,20 @@ Q_SIGNALS:
     void cycleFinished();
 
 private:
+    StartupOutcome runStartup();
+    QString readSetting(const QString& section, const QString& key) const;
+    QString startupMessage(const QDateTime& moment) const;
+
     Ports m_ports;
+    SingleInstance m_instance;
     EventLog m_eventLog;
+    StationSettings m_settings;
+    QString lDiretorioSistema;
+    QString m_lMensagem;
+    DataControl m_dataNolvex;
+    BackOfficeObjects m_backOffice;
+    EmailRequest m_email;
+    QTimer m_timer1;
     QString m_caption = DesignedCaption;
     bool m_cycleRunning = false;
 };

@@ -2,8 +2,7 @@
 
 #include <QDir>
 
-namespace
-{
+namespace {
 
 QString lockPath(const QString& folder)
 {

@@ -5,8 +5,7 @@
 
 // Refuses a second running copy on this computer. The lock lives beside the drive folders, so a
 // deployment (and each test) has its own; a lock left by a copy that died is taken over.
-class SingleInstance
-{
+class SingleInstance {
 public:
     explicit SingleInstance(const QString& folder);
 

@@ -3,8 +3,7 @@
 #include "notify/hostsystem.h"
 
 // A computer whose name and addresses the test chooses.
-class FakeHost final : public HostSystem
-{
+class FakeHost final : public HostSystem {
 public:
     HostName name { QStringLiteral("POSTO01"), 0 };
     QList<QHostAddress> addresses { QHostAddress(QStringLiteral("10.0.0.5")) };

@@ -7,8 +7,7 @@
 
 // Records every box instead of showing it. Tests compare the boxes they expected with takeBoxes();
 // a test's cleanup checks that no box was left unexamined.
-class RecordingMessageBox final : public MessageBox
-{
+class RecordingMessageBox final : public MessageBox {
 public:
     struct Box {
         QString text;

@@ -4,8 +4,7 @@
 #include <QString>
 
 // Small helpers for tests that work on real files.
-namespace TestFiles
-{
+namespace TestFiles {
 QByteArray read(const QString& path);
 void write(const QString& path, const QByteArray& bytes);
 } // namespace TestFiles

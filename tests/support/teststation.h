@@ -1,0 +1,40 @@
+#pragma once
+
+#include "backoffice/backofficedatabase.h"
+#include "common/drives.h"
+#include "shell/bridge.h"
+#include "support/fakeclock.h"
+#include "support/fakehost.h"
+#include "support/recordingmessagebox.h"
+
+#include <QTemporaryDir>
+#include <memory>
+
+// A station on disk for one test: drive C: in a temporary folder with the system folder, the
+// exchange folder and a pump database folder, a back-office database with our schema, and the
+// fakes a test controls (clock, message boxes, host name).
+class TestStation {
+public:
+    TestStation();
+
+    // A path under drive C:'s folder, e.g. "Quorvan/AutoQuorvanNolvex/AutoQuorvan.INI".
+    QString onC(const QString& relative) const;
+    QString systemFolder() const { return onC(QStringLiteral("Quorvan/AutoQuorvanNolvex")); }
+    QString pumpFolder() const { return onC(QStringLiteral("wdn/matriz")); }
+    QString exchangeFolder() const { return onC(QStringLiteral("Automacao")); }
+
+    // Writes AutoQuorvan.INI; the default names this host, 4 nozzles, company 1.
+    void writeIni(const QByteArray& content);
+    static QByteArray iniFor(int bicos, const QByteArray& computer = "POSTO01");
+    // What a bridge of this station is built with.
+    Ports ports() { return { clock, boxes, drives, host, *backOffice }; }
+    // The hourly log file of the clock's current hour.
+    QByteArray logFile() const;
+
+    QTemporaryDir root;
+    Drives drives;
+    FakeClock clock;
+    RecordingMessageBox boxes;
+    FakeHost host;
+    std::unique_ptr<BackOfficeDatabase> backOffice;
+};
