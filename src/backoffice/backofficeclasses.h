@@ -1,0 +1,136 @@
+#pragma once
+
+#include "backoffice/backofficedatabase.h"
+#include "common/datevalue.h"
+#include "common/money.h"
+
+#include <QString>
+
+// The back-office classes the bridge calls, with the names, properties and operations it knows.
+// Each object holds only its property values and a reference to the shared database, so the
+// window creates and releases them in any order; the database must outlive them. A failed call
+// throws Error with ErrorNumber::BackOffice. A look-up that finds nothing leaves every property
+// zero or empty.
+
+class clsConexao {
+public:
+    explicit clsConexao(BackOfficeDatabase& database)
+        : m_database(database)
+    {
+    }
+    // True when the back-office database opens and holds our schema; never creates it.
+    bool Ativa() { return m_database.open(); }
+
+private:
+    BackOfficeDatabase& m_database;
+};
+
+class clsBico {
+public:
+    explicit clsBico(BackOfficeDatabase& database)
+        : m_database(database)
+    {
+    }
+    // Loads the company's nozzle; true when it is registered.
+    bool Localiza(qint16 empresa, qint16 bico);
+
+    qint32 CodigoProduto = 0;
+    Money ValorUnitario;
+
+private:
+    BackOfficeDatabase& m_database;
+};
+
+class clsProduto {
+public:
+    explicit clsProduto(BackOfficeDatabase& database)
+        : m_database(database)
+    {
+    }
+    // Loads the product; true when it is registered.
+    bool Localiza(qint32 codigoProduto);
+
+    QString Descricao;
+    Money ValorUnitario;
+
+private:
+    BackOfficeDatabase& m_database;
+};
+
+class clsEstoque {
+public:
+    explicit clsEstoque(BackOfficeDatabase& database)
+        : m_database(database)
+    {
+    }
+    // Loads the company's stock item of the product; true when it is registered.
+    bool Localiza(qint16 empresa, qint32 codigoProduto);
+
+    Money ValorUnitario;
+
+private:
+    BackOfficeDatabase& m_database;
+};
+
+class clsEncerrante {
+public:
+    explicit clsEncerrante(BackOfficeDatabase& database)
+        : m_database(database)
+    {
+    }
+    // Loads the nozzle's totalizer; true when the nozzle has one.
+    bool Localiza(qint16 empresa, qint16 bico);
+    // Stores EncerranteAtual as the nozzle's totalizer; true when stored, false when the nozzle
+    // has no totalizer to store into.
+    bool Altera(qint16 empresa, qint16 bico);
+
+    Money EncerranteAtual;
+
+private:
+    BackOfficeDatabase& m_database;
+};
+
+class clsAbastecimento {
+public:
+    explicit clsAbastecimento(BackOfficeDatabase& database)
+        : m_database(database)
+    {
+    }
+    // True when the company's fueling of that date, time and nozzle is already registered.
+    bool Existe(qint16 empresa, DateValue data, DateValue hora, qint16 bico);
+    // Registers the fueling held in the properties; false, writing nothing, when a fueling of the
+    // same company, date, time and nozzle is already registered.
+    bool Inclui();
+
+    qint16 CodigoEmpresa = 0;
+    qint16 NumeroBico = 0;
+    DateValue DataAbastecimento;
+    DateValue HoraAbastecimento;
+    QString Campo05;
+    qint16 CodigoProduto = 0;
+    Money ValorUnitario;
+    Money Quantidade;
+    Money ValorTotal;
+    qint32 Campo10 = 0;
+    qint32 Campo11 = 0;
+    qint32 Campo12 = 0;
+    QString Campo13;
+    Money Campo14;
+    QString Campo15;
+    QString Campo16;
+    QString Campo17;
+    Money Campo18;
+    Money Campo19;
+    QString Campo20;
+    qint32 Campo21 = 0;
+    qint32 Campo22 = 0;
+
+private:
+    BackOfficeDatabase& m_database;
+};
+
+// How a fueling's date and time are stored: the date part of the one, the time part of the other.
+namespace BackOfficeText {
+QString dateText(DateValue date);
+QString timeText(DateValue time);
+} // namespace BackOfficeText

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "common/money.h"
+
+#include <QHash>
+#include <QList>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariant>
+#include <optional>
+
+// One named Qt SQL connection with its prepared statements. The bridge runs the same few
+// statements every 30 ms, so each is prepared once and kept; every failure becomes the
+// back-office error naming the operation and carrying the database's own message.
+class SqlConnection {
+public:
+    explicit SqlConnection(const QString& driver);
+    ~SqlConnection();
+    SqlConnection(const SqlConnection&) = delete;
+    SqlConnection& operator=(const SqlConnection&) = delete;
+
+    // Opens the connection; false with lastError() when the driver refuses.
+    bool open(const QString& databaseName, const QString& connectOptions);
+    // Drops the prepared statements and closes the connection.
+    void close();
+    bool isOpen() const { return m_database.isOpen(); }
+    // The driver's message for the last failed open.
+    QString lastError() const;
+
+    // A statement prepared on first use and kept for the life of the connection.
+    QSqlQuery& statement(const QString& sql, const char* operation);
+    // Runs a statement and returns its first row, finishing it at once: a look-up that stayed
+    // open would hold a read snapshot and keep the bridge from seeing the other program's writes.
+    std::optional<QList<QVariant>> first(QSqlQuery& query, const char* operation);
+    // Runs a write and returns the number of rows it changed; committed when it returns.
+    int write(QSqlQuery& query, const char* operation);
+    // Runs a statement once, without keeping it.
+    QSqlQuery run(const QString& sql, const char* operation);
+
+    QSqlDatabase& database() { return m_database; }
+
+    // The back-office error for a failed operation.
+    [[noreturn]] static void fail(const char* operation, const QString& message);
+
+private:
+    QString m_name;
+    QSqlDatabase m_database;
+    QHash<QString, QSqlQuery> m_statements;
+};
+
+// How values cross into the database: money as its count of ten-thousandths, so it comes back
+// exact, and text never as NULL.
+namespace SqlValue {
+QVariant of(Money value);
+// Qt SQL binds a null QString as NULL, and an untouched text property is a null QString.
+QVariant of(const QString& value);
+Money money(const QVariant& value);
+} // namespace SqlValue
