@@ -6,8 +6,7 @@
 
 using namespace mdl_socket_ip;
 
-class TestHostLookup : public QObject
-{
+class TestHostLookup : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
