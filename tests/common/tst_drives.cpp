@@ -55,6 +55,33 @@ private Q_SLOTS:
             QStringLiteral("/srv/Pumps/BOMBA01.DBF"));
     }
 
+    // A pump database given as a POSIX path still meets tables that a Windows program named in
+    // another case.
+    void resolvesPosixPathsWithoutRegardToCase_data()
+    {
+        QTest::addColumn<QStringList>("existing");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("as written") << QStringList { "Pumps/BOMBA01.DBF" } << "Pumps/BOMBA01.DBF"
+                                    << "Pumps/BOMBA01.DBF";
+        QTest::newRow("file in another case") << QStringList { "Pumps/bomba01.dbf" } << "Pumps/BOMBA01.DBF"
+                                              << "Pumps/bomba01.dbf";
+        QTest::newRow("folder in another case") << QStringList { "pumps/x" } << "PUMPS/BOMBA01.DBF"
+                                                << "pumps/BOMBA01.DBF";
+        QTest::newRow("missing keeps the name") << QStringList() << "Pumps/BOMBA01.DBF"
+                                                << "Pumps/BOMBA01.DBF";
+    }
+    void resolvesPosixPathsWithoutRegardToCase()
+    {
+        QFETCH(QStringList, existing);
+        QFETCH(QString, path);
+        QFETCH(QString, expected);
+        QTemporaryDir root;
+        for (const QString& file : existing)
+            TestFiles::write(root.filePath(file), "x");
+        QCOMPARE(Drives(QStringLiteral("/nowhere")).toLocal(root.filePath(path)), root.filePath(expected));
+    }
+
     void resolvesRelativePathsFromTheCurrentFolder()
     {
         QTemporaryDir root;
