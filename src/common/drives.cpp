@@ -74,7 +74,7 @@ QString Drives::toLocal(const QString& path) const
     if (startsWithDrive(slashed))
         return resolveUnder(driveFolder(slashed[0]), slashed.mid(2));
     if (slashed.startsWith(u'/'))
-        return resolveUnder(QStringLiteral("/"), slashed);
+        return QFileInfo::exists(slashed) ? slashed : resolveUnder(QStringLiteral("/"), slashed);
     if (slashed.isEmpty())
         return QDir::currentPath();
     return resolveUnder(QDir::currentPath(), slashed);
