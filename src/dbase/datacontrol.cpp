@@ -26,7 +26,7 @@ DataControl::DataControl(Drives drives)
 QString DataControl::tablePath() const
 {
     QString name = m_recordSource;
-    if (QFileInfo(name).suffix().isEmpty())
+    if (!name.contains(u'.'))
         name += QStringLiteral(".DBF");
     QString path = m_databaseName;
     if (!path.isEmpty() && !path.endsWith(u'\\') && !path.endsWith(u'/'))
@@ -44,7 +44,8 @@ void DataControl::Refresh()
 
     const QString path = tablePath();
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Two reads of known sizes; a read buffer would only add a copy.
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         throw Dbf::openError(file);
     Dbf::Header header = Dbf::parseFixedHeader(readExactly(file, Dbf::FixedHeaderSize), path);
     const qint64 count = header.availableRecords(file.size());
