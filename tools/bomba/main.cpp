@@ -12,8 +12,7 @@
 #include <QThread>
 #include <optional>
 
-namespace
-{
+namespace {
 
 constexpr int ExitFailure = 1;
 constexpr int ExitUsage = 2;
@@ -24,6 +23,17 @@ const Money DemoPreco = Money::fromUnits(59900);
 
 const char Usage[] = "uso: autoquorvan-bomba DIRETORIO BICO [--litros L] [--valor V] [--data AAAAMMDD] "
                      "[--hora HH:MM:SS] [--quantidade N] [--intervalo-ms M] [--verbose]";
+
+const char Help[]
+    = "Acrescenta abastecimentos à tabela BOMBAnn.DBF do bico em DIRETORIO, criando-a quando falta.\n"
+      "  --litros L        litros (padrão 20,000; com só --valor, valor / 5,99)\n"
+      "  --valor V         valor total (padrão 119,80; com só --litros, litros * 5,99)\n"
+      "  --data AAAAMMDD   data (padrão: hoje)\n"
+      "  --hora HH:MM:SS   hora (padrão: agora, um segundo a mais por registro)\n"
+      "  --quantidade N    registros a acrescentar (padrão 1; 0 só cria a tabela)\n"
+      "  --intervalo-ms M  pausa entre os registros (padrão 0)\n"
+      "  --verbose         mostra cada registro gravado\n"
+      "Aceita ponto ou vírgula como separador decimal. Saída 2: argumentos inválidos; 1: falha ao gravar.\n";
 
 struct UsageError {
     QString message;
@@ -39,6 +49,7 @@ struct Options {
     int quantidade = 1;
     int intervaloMs = 0;
     bool verbose = false;
+    bool help = false;
 };
 
 Money parseMoney(const QString& option, const QString& text)
@@ -75,6 +86,10 @@ Options parseArguments(const QStringList& arguments)
         if (argument == u"--verbose") {
             options.verbose = true;
             continue;
+        }
+        if (argument == u"--ajuda" || argument == u"--help") {
+            options.help = true;
+            return options;
         }
         std::optional<QString> value;
         if (const qsizetype equals = argument.indexOf(u'='); equals > 0) {
@@ -139,6 +154,10 @@ int run(const QStringList& arguments)
     Options options;
     try {
         options = parseArguments(arguments);
+        if (options.help) {
+            out << Usage << '\n' << QString::fromUtf8(Help);
+            return 0;
+        }
         completeQuantities(options);
     } catch (const UsageError& error) {
         err << "autoquorvan-bomba: " << error.message << Qt::endl;
