@@ -5,8 +5,7 @@
 
 // The event list on the window (EventLB): the last 200 event lines, oldest first, the newest being
 // the selected line so the view keeps it in sight.
-class EventListModel final : public QAbstractListModel
-{
+class EventListModel final : public QAbstractListModel {
     Q_OBJECT
 
 public:

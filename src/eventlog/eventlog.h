@@ -5,8 +5,7 @@
 
 // The two ways an event is written: GravaEvento to the log file and the window's list,
 // CriaLogCupom to the log file only. Callers compose the line; nothing here changes it.
-class EventLog
-{
+class EventLog {
 public:
     EventLog(const Drives& drives, const Clock& clock, MessageBox& messageBox);
 

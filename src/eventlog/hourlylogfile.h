@@ -8,8 +8,7 @@
 
 // The hourly log files in C:\Quorvan\AutoQuorvanNolvex\, one per calendar hour, that receive every
 // event line of the program.
-class HourlyLogFile
-{
+class HourlyLogFile {
 public:
     static inline const QString Directory = QStringLiteral("C:\\Quorvan\\AutoQuorvanNolvex\\");
 

@@ -8,7 +8,12 @@ Bridge::Bridge(const Ports& ports, QObject* parent)
     , m_dataNolvex(ports.drives)
     , m_backOffice(ports.backOffice)
     , m_email(ports.backOffice, ports.drives, ports.clock, ports.messageBox, ports.host)
+    , m_failures(m_eventLog)
+    , m_registration(m_eventLog, m_failures, m_backOffice, m_settings)
+    , m_reader(m_dataNolvex, m_registration, m_backOffice, m_failures, ports.clock, m_settings)
+    , m_polling(m_reader, m_failures, m_settings)
 {
+    connect(&m_polling, &PollingCycle::cycleFinished, this, &Bridge::cycleFinished);
 }
 
 Bridge::~Bridge() = default;

@@ -8,6 +8,10 @@
 #include "common/stationsettings.h"
 #include "dbase/datacontrol.h"
 #include "eventlog/eventlog.h"
+#include "eventlog/failurelog.h"
+#include "fueling/fuelingregistration.h"
+#include "fueling/pollingcycle.h"
+#include "fueling/pumptablereader.h"
 #include "notify/emailrequest.h"
 #include "notify/hostsystem.h"
 #include "shell/singleinstance.h"
@@ -53,7 +57,13 @@ public:
 
     // True while a polling cycle runs (a modal box inside it keeps the event loop turning); the
     // window waits for cycleFinished before it unloads, so nothing is released under the cycle.
-    bool isCycleRunning() const { return m_cycleRunning; }
+    bool isCycleRunning() const { return m_polling.isRunning(); }
+
+    // The window's public method for a caller with its own fueling.
+    void AutoAtualizaAbastecimento(qint16 pBico, Money pValorUnitario, Money pQuantidade, Money pValorTotal)
+    {
+        m_registration.AutoAtualizaAbastecimento(pBico, pValorUnitario, pQuantidade, pValorTotal);
+    }
 
     // The window's caption: the designed one, and the version once start-up has run.
     const QString& caption() const { return m_caption; }
@@ -63,7 +73,9 @@ public:
     const StationSettings& settings() const { return m_settings; }
     const DataControl& dataNolvex() const { return m_dataNolvex; }
     const EmailRequest& emailRequest() const { return m_email; }
-    const QTimer& Timer1() const { return m_timer1; }
+    const QTimer& Timer1() const { return m_polling.Timer1(); }
+    PollingCycle& polling() { return m_polling; }
+    FuelingRegistration& registration() { return m_registration; }
     const QString& lMensagem() const { return m_lMensagem; }
 
 Q_SIGNALS:
@@ -86,7 +98,9 @@ private:
     DataControl m_dataNolvex;
     BackOfficeObjects m_backOffice;
     EmailRequest m_email;
-    QTimer m_timer1;
+    FailureLog m_failures;
+    FuelingRegistration m_registration;
+    PumpTableReader m_reader;
+    PollingCycle m_polling;
     QString m_caption = DesignedCaption;
-    bool m_cycleRunning = false;
 };

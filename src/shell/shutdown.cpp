@@ -2,6 +2,7 @@
 
 void Bridge::Form_Unload()
 {
+    m_backOffice.release();
     m_eventLog.GravaEvento(m_eventLog.line(QStringLiteral(" - Objetos de Automação finalizados")));
     m_eventLog.CriaLogCupom(m_eventLog.line(QStringLiteral(" - Finalizando AutoQuorvan")));
 }

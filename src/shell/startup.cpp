@@ -56,6 +56,7 @@ Bridge::StartupOutcome Bridge::runStartup()
         return StartupOutcome::End;
     }
 
+    m_polling.lContadorTimer = 0;
     m_eventLog.lGravaLogArquivo = true;
     lDiretorioSistema = SystemFolder;
 
@@ -104,6 +105,6 @@ Bridge::StartupOutcome Bridge::runStartup()
     }
     // Only a relative pump database directory in the settings depends on this.
     QDir::setCurrent(m_ports.drives.driveFolder(u'C'));
-    m_timer1.start(30);
+    m_polling.start();
     return StartupOutcome::Running;
 }

@@ -1,0 +1,63 @@
+#include "fueling/pollingcycle.h"
+
+#include "common/conversions.h"
+#include "common/error.h"
+
+namespace {
+
+// "BOMBA" + the nozzle with at least two digits + ".DBF".
+QString pumpTableName(qint16 bico)
+{
+    return QStringLiteral("BOMBA") + QString::number(bico).rightJustified(2, u'0') + QStringLiteral(".DBF");
+}
+
+} // namespace
+
+PollingCycle::PollingCycle(
+    PumpTableReader& reader, FailureLog& failures, const StationSettings& settings, QObject* parent)
+    : QObject(parent)
+    , m_reader(reader)
+    , m_failures(failures)
+    , m_settings(settings)
+{
+    connect(&m_timer1, &QTimer::timeout, this, &PollingCycle::Timer1_Timer);
+}
+
+void PollingCycle::start()
+{
+    m_timer1.start(PauseMs);
+}
+
+void PollingCycle::Timer1_Timer()
+{
+    m_running = true;
+    lContadorTimer = qint16(lContadorTimer + 1);
+    m_timer1.stop();
+    ConverteAutomacao();
+    if (lContadorTimer == 10) {
+        lContadorTimer = 0;
+        if (m_requestCheck)
+            m_requestCheck();
+    }
+    m_timer1.start(PauseMs);
+    m_running = false;
+    Q_EMIT cycleFinished();
+}
+
+void PollingCycle::ConverteAutomacao()
+{
+    static const QString Source = QStringLiteral("ConverteAutomacao");
+    try {
+        const qint16 limit = m_settings.lQuantidadeBicos;
+        for (m_reader.lBicoAtual = 1; m_reader.lBicoAtual <= limit;
+             m_reader.lBicoAtual = toInteger16(qint64(m_reader.lBicoAtual) + 1)) {
+            m_reader.lNomeArquivo = pumpTableName(m_reader.lBicoAtual);
+            m_reader.LoopBomba();
+        }
+        m_failures.clear(Source);
+    } catch (const Error& error) {
+        m_failures.report(Source,
+            { QStringLiteral(" - ERRO ConverteAutomacao: Erro Desconhecido!"),
+                QStringLiteral(" - ERRO: ") + error.description() });
+    }
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "common/stationsettings.h"
+#include "eventlog/failurelog.h"
+#include "fueling/pumptablereader.h"
+
+#include <QObject>
+#include <QTimer>
+#include <functional>
+
+// The heartbeat of the bridge: each tick of Timer1 scans every nozzle's pump table once and, on
+// every tenth tick, looks for a request file. The timer is stopped for the whole cycle and
+// re-armed with 30 ms at its end, so cycles never overlap and the 30 ms are a pause between them.
+class PollingCycle : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr int PauseMs = 30;
+
+    PollingCycle(
+        PumpTableReader& reader, FailureLog& failures, const StationSettings& settings, QObject* parent = nullptr);
+
+    // What runs after the nozzle scan of every tenth cycle.
+    void setRequestCheck(std::function<void()> check) { m_requestCheck = std::move(check); }
+
+    // Enables the timer with its 30 ms, as start-up does on the computer the settings name.
+    void start();
+    // One cycle.
+    void Timer1_Timer();
+    // Scans nozzles 1 to lQuantidadeBicos once.
+    void ConverteAutomacao();
+    bool isRunning() const { return m_running; }
+
+    const QTimer& Timer1() const { return m_timer1; }
+    qint16 lContadorTimer = 0;
+
+Q_SIGNALS:
+    void cycleFinished();
+
+private:
+    PumpTableReader& m_reader;
+    FailureLog& m_failures;
+    const StationSettings& m_settings;
+    std::function<void()> m_requestCheck;
+    QTimer m_timer1;
+    bool m_running = false;
+};
