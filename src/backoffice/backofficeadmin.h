@@ -17,9 +17,13 @@ struct Table {
     QList<QStringList> rows;
 };
 
+// Creates or replaces the product.
 void gravaProduto(BackOfficeDatabase& database, qint32 codigo, Money preco, const QString& descricao);
+// Creates or replaces the company's stock item of the product.
 void gravaEstoque(BackOfficeDatabase& database, qint16 empresa, qint32 produto, Money preco);
+// Creates or replaces the company's nozzle with its product and price.
 void gravaBico(BackOfficeDatabase& database, qint16 empresa, qint16 bico, qint32 produto, Money preco);
+// Creates or replaces the nozzle's totalizer.
 void gravaEncerrante(BackOfficeDatabase& database, qint16 empresa, qint16 bico, Money valor);
 
 // The fuelings in the order they were registered, optionally of one company or nozzle.

@@ -27,6 +27,7 @@ public:
     BackOfficeDatabase(const BackOfficeDatabase&) = delete;
     BackOfficeDatabase& operator=(const BackOfficeDatabase&) = delete;
 
+    // The settings the handle was made with.
     const BackOfficeSettings& settings() const { return m_settings; }
     // Opens the back-office database unless it is open; true when it is open and holds our schema.
     // A missing database is reported, never created.

@@ -24,6 +24,7 @@ public:
     bool open(const QString& databaseName, const QString& connectOptions);
     // Drops the prepared statements and closes the connection.
     void close();
+    // True between a successful open and close.
     bool isOpen() const { return m_database.isOpen(); }
     // The driver's message for the last failed open.
     QString lastError() const;
@@ -38,6 +39,7 @@ public:
     // Runs a statement once, without keeping it.
     QSqlQuery run(const QString& sql, const char* operation);
 
+    // The Qt connection, for statements that are run once.
     QSqlDatabase& database() { return m_database; }
 
     // The back-office error for a failed operation.
@@ -52,8 +54,10 @@ private:
 // How values cross into the database: money as its count of ten-thousandths, so it comes back
 // exact, and text never as NULL.
 namespace SqlValue {
+// Money as its count of ten-thousandths.
 QVariant of(Money value);
 // Qt SQL binds a null QString as NULL, and an untouched text property is a null QString.
 QVariant of(const QString& value);
+// Money read back from its count of ten-thousandths.
 Money money(const QVariant& value);
 } // namespace SqlValue

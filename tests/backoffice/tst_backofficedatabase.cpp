@@ -107,26 +107,6 @@ private Q_SLOTS:
         QVERIFY(!clsEncerrante(database).Localiza(1, 1));
     }
 
-    void createKeepsWhatIsThere()
-    {
-        QTemporaryDir dir;
-        const QString file = dir.filePath(QStringLiteral("novo/Retaguarda.db"));
-        const BackOfficeSettings settings = BackOfficeSettings::sqlite(file, dir.filePath(QStringLiteral("M.db")));
-        QVERIFY(BackOfficeDatabase(settings).create());
-        {
-            BackOfficeDatabase database(settings);
-            QVERIFY(database.open());
-            clsEncerrante encerrante(database);
-            QVERIFY(!encerrante.Altera(1, 1));
-        }
-        runSql(file, { QStringLiteral("INSERT INTO encerrantes (empresa, bico, encerrante_atual) VALUES (1, 1, 5)") });
-        QVERIFY(!BackOfficeDatabase(settings).create());
-        BackOfficeDatabase database(settings);
-        clsEncerrante encerrante(database);
-        QVERIFY(encerrante.Localiza(1, 1));
-        QCOMPARE(encerrante.EncerranteAtual.units(), 5);
-    }
-
     void settingsFromIni_data()
     {
         QTest::addColumn<QByteArray>("ini");
