@@ -11,8 +11,11 @@ Bridge::Bridge(const Ports& ports, QObject* parent)
     , m_failures(m_eventLog)
     , m_registration(m_eventLog, m_failures, m_backOffice, m_settings)
     , m_reader(m_dataNolvex, m_registration, m_backOffice, m_failures, ports.clock, m_settings)
+    , m_reading(m_eventLog, m_backOffice, ports.messageBox, m_settings)
+    , m_exchange(m_reading, m_eventLog, ports.drives)
     , m_polling(m_reader, m_failures, m_settings)
 {
+    m_polling.setRequestCheck([this] { m_exchange.VerificaSolicitacaoExtra(); });
     connect(&m_polling, &PollingCycle::cycleFinished, this, &Bridge::cycleFinished);
 }
 

@@ -15,6 +15,8 @@
 #include "notify/emailrequest.h"
 #include "notify/hostsystem.h"
 #include "shell/singleinstance.h"
+#include "totalizer/requestexchange.h"
+#include "totalizer/totalizerreading.h"
 
 #include <QObject>
 #include <QTimer>
@@ -76,6 +78,7 @@ public:
     const QTimer& Timer1() const { return m_polling.Timer1(); }
     PollingCycle& polling() { return m_polling; }
     FuelingRegistration& registration() { return m_registration; }
+    PumpTableReader& reader() { return m_reader; }
     const QString& lMensagem() const { return m_lMensagem; }
 
 Q_SIGNALS:
@@ -101,6 +104,8 @@ private:
     FailureLog m_failures;
     FuelingRegistration m_registration;
     PumpTableReader m_reader;
+    TotalizerReading m_reading;
+    RequestExchange m_exchange;
     PollingCycle m_polling;
     QString m_caption = DesignedCaption;
 };
