@@ -74,8 +74,6 @@ private Q_SLOTS:
         row("header and command", Request, Served, answered);
         row("command without header", "Comando=AUTOMACAO LEITURA ENCERRANTE\r\n", Served, answered);
         row("line feeds alone", "[PEDIDO AUTOMACAO]\nComando=AUTOMACAO LEITURA ENCERRANTE\n", Served, answered);
-        row("no line end after the command", "[PEDIDO AUTOMACAO]\r\nComando=AUTOMACAO LEITURA ENCERRANTE", Served,
-            answered);
         row("lines after the command ignored", Request + "Comando=OUTRO\r\n", Served, answered);
         row("no nozzles", Request, { Started, Finished }, { { "Resposta.txt", Erro } }, 0);
         row("command in small letters", Unidentified, { NotIdentified }, untouched);
@@ -83,7 +81,6 @@ private Q_SLOTS:
             { NotIdentified }, untouched);
         row("command with a trailing blank", "Comando=AUTOMACAO LEITURA ENCERRANTE \r\n", { NotIdentified }, untouched);
         row("byte-order mark", "\xEF\xBB\xBF" + Request, { NotIdentified }, untouched);
-        row("blank line before the header", "\r\n" + Request, { NotIdentified }, untouched);
         row("header without command", "[PEDIDO AUTOMACAO]\r\n", { Failed },
             { { "Solicitacao.txt", "[PEDIDO AUTOMACAO]\r\n" }, { "Resposta.txt", OldResponse } });
 
