@@ -9,8 +9,8 @@
 
 namespace {
 
-// A folder of the same name is not a request or a response, as the file system of the station
-// has always seen it.
+// Only a file counts: a folder named like the request is no request, and one in the response's
+// place is left alone, so the rename fails and says so.
 bool fileExists(const QString& path)
 {
     return QFileInfo(path).isFile();
