@@ -15,7 +15,7 @@ int main(int argc, char* argv[])
         return 2;
     }
     const QString root = QString::fromLocal8Bit(argv[1]);
-    for (const int size : { 16, 24, 32, 48, 64, 128, 256 }) {
+    for (const int size : { 16, 32, 48, 64, 128, 256 }) {
         const QString folder = QStringLiteral("%1/%2x%2/apps").arg(root).arg(size);
         const QString file = folder + QStringLiteral("/autoquorvan.png");
         if (!QDir().mkpath(folder) || !Artwork::fuelPump(size).save(file, "PNG")) {

@@ -5,6 +5,7 @@
 #include "support/teststation.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QListView>
 #include <QPushButton>
 #include <QTest>
@@ -341,6 +342,36 @@ private Q_SLOTS:
         QVERIFY(!s.window.isVisible());
         QVERIFY(!s.window.trayIcon().isVisible());
         QCOMPARE(s.bridge.EventLB().lines().last(), Finalizados);
+    }
+
+    void closeWhileACycleHoldsABoxWaitsForTheCycle()
+    {
+        // The hour's log file cannot be written, so the cycle's first failure line holds it in a
+        // box; logging off meanwhile must not release anything under it.
+        Station s;
+        s.start();
+        s.station.clock.set(QDateTime(QDate(2026, 12, 6), QTime(15, 0, 0)));
+        const QString blocked = s.station.systemFolder() + QStringLiteral("/AUTOMACAO_06_12_2026_15.LOG");
+        QVERIFY(QDir().mkpath(blocked));
+        QStringList linesWhileOpen;
+        bool iconWhileOpen = false;
+        s.station.boxes.whileOpen = [&](const Box&) {
+            s.window.close();
+            linesWhileOpen = s.bridge.EventLB().lines();
+            iconWhileOpen = s.window.trayIcon().isVisible();
+            QDir(blocked).removeRecursively();
+        };
+
+        s.bridge.polling().Timer1_Timer();
+        QVERIFY(!s.station.boxes.takeBoxes().isEmpty());
+        QVERIFY(!linesWhileOpen.contains(QStringLiteral("15:00:00 - Objetos de Automação finalizados")));
+        QVERIFY(iconWhileOpen);
+        QVERIFY(s.window.isVisible());
+
+        QCoreApplication::processEvents();
+        QVERIFY(!s.window.isVisible());
+        QVERIFY(!s.window.trayIcon().isVisible());
+        QCOMPARE(s.bridge.EventLB().lines().count(QStringLiteral("15:00:00 - Objetos de Automação finalizados")), 1);
     }
 
     void closingABoxWhileInTheTrayKeepsTheProgram()
