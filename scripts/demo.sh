@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# Runs AutoQuorvan on a demo station: builds what is missing, sets up a station under build/demo/
+# (settings naming this computer, 4 nozzles, a back-office with 2 products), starts the bridge and
+# keeps a fueling arriving every few seconds. Without a display the bridge runs on Qt's offscreen
+# platform; either way the hourly log file is followed here. Ctrl-C stops everything.
+#   DEMO_INTERVAL  seconds between fuelings (default 4)
+set -euo pipefail
+
+cd "$(dirname "$0")/.."
+root=$(pwd)
+source scripts/packages.sh
+ensure_packages
+
+build_dir=${BUILD_DIR:-build}
+generator=()
+command -v ninja >/dev/null 2>&1 && generator=(-G Ninja)
+if [ ! -f "$build_dir/CMakeCache.txt" ]; then
+    cmake -S . -B "$build_dir" "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+fi
+cmake --build "$build_dir" --parallel "$(nproc)" --target autoquorvan autoquorvan-retaguarda autoquorvan-bomba
+
+bridge="$root/$build_dir/src/app/autoquorvan"
+admin="$root/$build_dir/tools/retaguarda/autoquorvan-retaguarda"
+pump="$root/$build_dir/tools/bomba/autoquorvan-bomba"
+
+export AUTOQUORVAN_DRIVES="$root/$build_dir/demo/drives"
+system_dir="$AUTOQUORVAN_DRIVES/C/Quorvan/AutoQuorvanNolvex"
+pump_dir="$AUTOQUORVAN_DRIVES/C/wdn/matriz"
+mkdir -p "$system_dir" "$pump_dir" "$AUTOQUORVAN_DRIVES/C/Automacao" "$AUTOQUORVAN_DRIVES/C/vb5/kvt"
+
+# The settings file is Windows-1252 text with CR LF, as a station's is: "Auto Posto São João".
+printf '%s\r\n' '[LOCALIZACAO]' 'Local banco dados nolvex=C:\wdn\matriz' \
+    "Computador com automacao=$(uname -n)" '[OUTRAS]' 'Quantidade de Bicos=4' 'Codigo da Empresa=1' \
+    $'Nome da Empresa=Auto Posto S\xe3o Jo\xe3o' 'EmpresaGlobal=1' >"$system_dir/AutoQuorvan.INI"
+
+"$admin" init
+"$admin" produto 1 6.29 --descricao "Gasolina comum"
+"$admin" produto 2 4.19 --descricao "Etanol"
+"$admin" estoque 1 1 6.29
+"$admin" estoque 1 2 4.19
+for bico in 1 2 3 4; do
+    produto=$(((bico + 1) / 2))
+    preco=$([ "$produto" = 1 ] && echo 6.29 || echo 4.19)
+    "$admin" bico 1 "$bico" "$produto" "$preco"
+    # A totalizer that already exists keeps its reading: the demo may be started again.
+    "$admin" encerrantes --empresa 1 | grep -q "^1,$bico," || "$admin" encerrante 1 "$bico" "$((bico * 10000)).000"
+    "$pump" "$pump_dir" "$bico" --quantidade 0
+done
+
+children=()
+stop() {
+    trap - INT TERM EXIT
+    for pid in "${children[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+}
+trap stop INT TERM EXIT
+
+if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+    echo "No display: the bridge runs on Qt's offscreen platform." >&2
+    export QT_QPA_PLATFORM=offscreen
+fi
+# Brazilian separators in the event lines, as at a station.
+LANG=pt_BR.UTF-8 LC_ALL= "$bridge" &
+children+=($!)
+bridge_pid=$!
+
+# The pump automation of the demo: a fueling on a random nozzle every few seconds.
+(
+    while sleep "${DEMO_INTERVAL:-4}"; do
+        bico=$((RANDOM % 4 + 1))
+        litros="$((RANDOM % 40 + 5)).$((RANDOM % 1000))"
+        preco=$([ "$bico" -le 2 ] && echo 6.29 || echo 4.19)
+        valor=$(awk -v l="$litros" -v p="$preco" 'BEGIN { printf "%.2f", l * p }')
+        "$pump" "$pump_dir" "$bico" --litros "$litros" --valor "$valor" || true
+    done
+) &
+children+=($!)
+
+echo "Demo station in $AUTOQUORVAN_DRIVES; following the hourly log (Ctrl-C stops):" >&2
+while kill -0 "$bridge_pid" 2>/dev/null; do
+    log="$system_dir/AUTOMACAO_$(date +%d_%m_%Y_%H).LOG"
+    left=$((3600 - 10#$(date +%M) * 60 - 10#$(date +%S)))
+    timeout "$left" tail -n +1 -F "$log" 2>/dev/null | while IFS= read -r line; do
+        printf '%s\n' "$line" | iconv -f WINDOWS-1252 -t UTF-8
+    done || true
+done
