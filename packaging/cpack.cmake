@@ -1,0 +1,29 @@
+# The Debian package: cpack -G DEB in the build folder.
+set(CPACK_PACKAGE_NAME autoquorvan)
+set(CPACK_PACKAGE_VENDOR "AutoQuorvan")
+set(CPACK_PACKAGE_CONTACT "AutoQuorvan support <suporte@autoquorvan.invalid>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Bridge between a fuel station's pump automation and its back-office")
+set(CPACK_PACKAGE_DESCRIPTION "Runs on the computer wired to the pumps: turns every record the pump automation \
+leaves in its dBASE tables into a fueling in the back-office, moves the nozzle's totalizer, answers totalizer \
+readings asked for through request files and logs every event. It starts with the session and waits in the \
+notification area.")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_GENERATOR DEB)
+
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+# The autostart entry goes to /etc, outside the prefix; staging through DESTDIR keeps it in the
+# package instead of on the building computer.
+set(CPACK_SET_DESTDIR ON)
+set(CPACK_INSTALL_PREFIX /usr)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION misc)
+# The Qt libraries are found by dpkg-shlibdeps; the SQLite driver is a plugin it cannot see, and
+# the back-office database is SQLite unless the settings name a server.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "libqt6sql6-psql")
+# An operator's change to the autostart entry (turning it off on a spare computer) survives upgrades.
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_LIST_DIR}/conffiles)
+
+include(CPack)
