@@ -17,9 +17,9 @@ inline QByteArray dbf(const QList<QByteArray>& records, int headerCount = -1, ch
 {
     QByteArray descriptors;
     int recordLength = 1;
-    for (const QByteArray& spec : fields.split(',')) {
-        const QList<QByteArray> size = spec.mid(spec.indexOf(':') + 2).split('.');
-        QByteArray descriptor = spec.left(spec.indexOf(':')).leftJustified(11, '\0') + spec[spec.indexOf(':') + 1];
+    for (const QByteArray& field : fields.split(',')) {
+        const QList<QByteArray> size = field.mid(field.indexOf(':') + 2).split('.');
+        QByteArray descriptor = field.left(field.indexOf(':')).leftJustified(11, '\0') + field[field.indexOf(':') + 1];
         descriptor.resize(32, '\0');
         descriptor[16] = char(size[0].toInt());
         descriptor[17] = char(size.value(1).toInt());
