@@ -31,6 +31,11 @@ MenuAutomacao::MenuAutomacao(Bridge& bridge, TrayAvailability trayAvailable, QWi
     QGuiApplication::setQuitOnLastWindowClosed(false);
 
     setObjectName(QStringLiteral("MenuAutomacao"));
+    // The controls were sized for 8-point text; the desktop's usual 10 points would not fit the
+    // captions into their buttons.
+    QFont designedFont = font();
+    designedFont.setPointSize(8);
+    setFont(designedFont);
     setWindowTitle(m_bridge.caption());
     setWindowIcon(Artwork::windowIcon());
     createControls();
