@@ -31,8 +31,8 @@ MenuAutomacao::MenuAutomacao(Bridge& bridge, TrayAvailability trayAvailable, QWi
     QGuiApplication::setQuitOnLastWindowClosed(false);
 
     setObjectName(QStringLiteral("MenuAutomacao"));
-    // The controls were sized for 8-point text; the desktop's usual 10 points would not fit the
-    // captions into their buttons.
+    // The controls were sized for 8-point text; at the desktop's usual larger size the captions
+    // no longer fit their buttons.
     QFont designedFont = font();
     designedFont.setPointSize(8);
     setFont(designedFont);

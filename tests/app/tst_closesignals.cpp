@@ -28,18 +28,6 @@ private Q_SLOTS:
         QCOMPARE(requests.first().first().toInt(), signalNumber);
     }
 
-    void signalsArrivingTogetherAreAllReported()
-    {
-        CloseSignals closeSignals;
-        QSignalSpy requests(&closeSignals, &CloseSignals::closeRequested);
-        std::raise(SIGTERM);
-        std::raise(SIGHUP);
-        QCoreApplication::processEvents();
-        QCOMPARE(requests.size(), 2);
-        QCOMPARE(requests.at(0).first().toInt(), SIGTERM);
-        QCOMPARE(requests.at(1).first().toInt(), SIGHUP);
-    }
-
     void destroyingItPutsBackWhatItFound()
     {
         // Another part of the program (or the shell that started it) chose to ignore SIGHUP.
