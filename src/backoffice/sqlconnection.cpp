@@ -118,5 +118,12 @@ QVariant SqlValue::of(const QString& value)
 
 Money SqlValue::money(const QVariant& value)
 {
-    return Money::fromUnits(value.toLongLong());
+    // A money column holding anything but a whole count was written by another program. Read as
+    // zero, a totalizer would be overwritten with the litres of the next fueling.
+    bool ok = false;
+    const qlonglong units = value.toLongLong(&ok);
+    if (value.isNull() || !ok || value.toString() != QString::number(units))
+        SqlConnection::fail(
+            "SqlValue.money", QStringLiteral("valor monetário inválido no banco: '%1'").arg(value.toString()));
+    return Money::fromUnits(units);
 }

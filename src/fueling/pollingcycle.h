@@ -25,6 +25,8 @@ public:
 
     // Enables the timer with its 30 ms, as start-up does on the computer the settings name.
     void start();
+    // Stops the timer for good: nothing may poll once the window unloads.
+    void stop() { m_timer1.stop(); }
     // One cycle.
     void Timer1_Timer();
     // Scans nozzles 1 to lQuantidadeBicos once.

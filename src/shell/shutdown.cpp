@@ -2,9 +2,13 @@
 
 void Bridge::Form_Unload()
 {
+    m_polling.stop();
     m_backOffice.release();
     m_eventLog.GravaEvento(m_eventLog.line(QStringLiteral(" - Objetos de Automação finalizados")));
     m_eventLog.CriaLogCupom(m_eventLog.line(QStringLiteral(" - Finalizando AutoQuorvan")));
 }
 
-void Bridge::cmdEncerrante_Click() { }
+void Bridge::cmdEncerrante_Click()
+{
+    m_reading.cmdEncerrante_Click();
+}

@@ -240,15 +240,28 @@ private Q_SLOTS:
         QVERIFY(!encerrante.Localiza(1, 4));
     }
 
+    void failureCarriesTheDatabaseMessage_data()
+    {
+        QTest::addColumn<QString>("sabotage");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("missing table") << "DROP TABLE bicos"
+                                       << "clsBico.Localiza: no such table";
+        QTest::newRow("money that is no count") << "UPDATE bicos SET valor_unitario = 'abc'"
+                                                << "valor monetário inválido no banco: 'abc'";
+        QTest::newRow("money with a fraction") << "UPDATE bicos SET valor_unitario = 1.5"
+                                               << "valor monetário inválido no banco: '1.5'";
+    }
     void failureCarriesTheDatabaseMessage()
     {
+        QFETCH(QString, sabotage);
+        QFETCH(QString, message);
         {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("drop"));
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("sabotage"));
             db.setDatabaseName(file());
             QVERIFY(db.open());
-            QVERIFY(QSqlQuery(db).exec(QStringLiteral("DROP TABLE bicos")));
+            QVERIFY(QSqlQuery(db).exec(sabotage));
         }
-        QSqlDatabase::removeDatabase(QStringLiteral("drop"));
+        QSqlDatabase::removeDatabase(QStringLiteral("sabotage"));
         BackOfficeDatabase fresh(m_database->settings());
         clsBico bico(fresh);
         try {
@@ -256,8 +269,7 @@ private Q_SLOTS:
             QFAIL("no error");
         } catch (const Error& error) {
             QCOMPARE(error.number(), ErrorNumber::BackOffice);
-            QVERIFY2(error.description().contains(QStringLiteral("clsBico.Localiza")), qPrintable(error.description()));
-            QVERIFY2(error.description().contains(QStringLiteral("no such table")), qPrintable(error.description()));
+            QVERIFY2(error.description().contains(message), qPrintable(error.description()));
         }
     }
 };

@@ -1,3 +1,4 @@
+#include "backoffice/backofficeadmin.h"
 #include "shell/bridge.h"
 #include "support/teststation.h"
 
@@ -154,6 +155,23 @@ private Q_SLOTS:
         QVERIFY(second.EventLB().lines().isEmpty());
         QVERIFY(tray.isEmpty());
         QVERIFY(first.Timer1().isActive());
+    }
+
+    void unloadStopsPollingAndWritesTwoEvents()
+    {
+        TestStation station;
+        station.writeIni(TestStation::iniFor(1));
+        BackOfficeAdmin::gravaEncerrante(*station.backOffice, 1, 1, Money::fromUnits(12345000));
+        Bridge bridge(station.ports());
+        QCOMPARE(bridge.Form_Load(), Outcome::Running);
+        bridge.cmdEncerrante_Click();
+        QCOMPARE(bridge.EventLB().lines().last(), QStringLiteral("14:05:31 - Bico-1   Encerrante= 1,234.50"));
+        bridge.Form_Unload();
+        QVERIFY(!bridge.Timer1().isActive());
+        QCOMPARE(bridge.EventLB().lines().last(), QStringLiteral("14:05:31 - Objetos de Automação finalizados"));
+        QVERIFY(station.logFile().endsWith("14:05:31 - Bico-1   Encerrante= 1,234.50\r\n"
+                                           "14:05:31 - Objetos de Automa\xE7\xE3o finalizados\r\n"
+                                           "14:05:31 - Finalizando AutoQuorvan\r\n"));
     }
 
     void backOfficeDownSendsTheMessageBeforeTheBox()
