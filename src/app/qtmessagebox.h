@@ -5,8 +5,7 @@
 class QWidget;
 
 // The real message box: application-modal, one OK button, the icon the style asks for.
-class QtMessageBox final : public MessageBox
-{
+class QtMessageBox final : public MessageBox {
 public:
     explicit QtMessageBox(QWidget* parent = nullptr);
 

@@ -4,8 +4,7 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-namespace
-{
+namespace {
 
 bool startsWithDrive(const QString& path)
 {

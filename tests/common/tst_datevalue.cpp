@@ -2,8 +2,7 @@
 
 #include <QTest>
 
-class TestDateValue : public QObject
-{
+class TestDateValue : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:

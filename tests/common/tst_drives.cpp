@@ -5,8 +5,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-class TestDrives : public QObject
-{
+class TestDrives : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:

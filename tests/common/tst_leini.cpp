@@ -6,8 +6,7 @@
 
 using RotinasGerais::LeIni;
 
-class TestLeIni : public QObject
-{
+class TestLeIni : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:

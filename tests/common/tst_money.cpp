@@ -4,8 +4,7 @@
 #include <QTest>
 #include <limits>
 
-class TestMoney : public QObject
-{
+class TestMoney : public QObject {
     Q_OBJECT
 
 private:

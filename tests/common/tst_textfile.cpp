@@ -7,8 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-class TestTextFile : public QObject
-{
+class TestTextFile : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:

@@ -7,8 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-class TestEventLog : public QObject
-{
+class TestEventLog : public QObject {
     Q_OBJECT
 
 private:
