@@ -30,6 +30,18 @@ public:
     Ports ports() { return { clock, boxes, drives, host, *backOffice }; }
     // The hourly log file of the clock's current hour.
     QByteArray logFile() const;
+    // Its lines, without the start-up line.
+    QStringList logLines() const;
+
+    // A back-office nozzle of company 1 selling the product at the price, with a totalizer unless
+    // it is null.
+    void addNozzle(qint16 bico, qint32 produto, const char* preco, const char* encerrante = nullptr);
+    // The fuelings in the order registered, as "bico date time produto unit litres total".
+    QStringList fuelings() const;
+    // A nozzle's totalizer as stored ("1003.0000"), or empty when it has none.
+    QString totalizer(qint16 bico) const;
+    // The live records of a pump table, as "Data|Hora|Litros|Valor".
+    QStringList pumpRecords(const QString& table) const;
 
     QTemporaryDir root;
     Drives drives;
