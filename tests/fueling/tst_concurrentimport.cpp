@@ -1,7 +1,8 @@
-#include "backoffice/backofficeadmin.h"
+#include "dbase/dbfappender.h"
 #include "support/teststation.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 
 // The pump automation appends while the bridge reads and deletes: nothing may be lost or counted
@@ -13,27 +14,13 @@ private:
     static constexpr int Nozzles = 4;
     static constexpr int PerNozzle = 500;
 
-    static int liveRecords(const TestStation& station, int bico)
-    {
-        DataControl control(station.drives);
-        control.setDatabaseName(QStringLiteral("C:\\wdn\\matriz"));
-        control.setRecordSource(QStringLiteral("BOMBA%1.DBF").arg(bico, 2, 10, QChar(u'0')));
-        control.Refresh();
-        int count = 0;
-        for (; !control.Eof(); control.MoveNext())
-            ++count;
-        return count;
-    }
-
 private Q_SLOTS:
     void appendsWhileThePollingCycleRuns()
     {
         TestStation station;
         station.writeIni(TestStation::iniFor(Nozzles));
-        for (qint16 bico = 1; bico <= Nozzles; ++bico) {
-            BackOfficeAdmin::gravaBico(*station.backOffice, 1, bico, 1, Money::fromUnits(59900));
-            BackOfficeAdmin::gravaEncerrante(*station.backOffice, 1, bico, Money());
-        }
+        for (qint16 bico = 1; bico <= Nozzles; ++bico)
+            station.addNozzle(bico, 1, "5.99", "0");
         Bridge bridge(station.ports());
         QCOMPARE(bridge.Form_Load(), Bridge::StartupOutcome::Running);
 
@@ -56,20 +43,13 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(finished(), 120000);
         for (QProcess* writer : writers)
             QCOMPARE(writer->exitCode(), 0);
-        const auto registered
-            = [&] { return BackOfficeAdmin::abastecimentos(*station.backOffice, {}, {}).rows.size(); };
-        QTRY_COMPARE_WITH_TIMEOUT(registered(), qsizetype(Nozzles * PerNozzle), 120000);
+        QTRY_COMPARE_WITH_TIMEOUT(station.fuelings().size(), qsizetype(Nozzles * PerNozzle), 120000);
 
-        for (int bico = 1; bico <= Nozzles; ++bico) {
-            QCOMPARE(liveRecords(station, bico), 0);
-            QCOMPARE(BackOfficeAdmin::abastecimentos(*station.backOffice, {}, qint16(bico)).rows.size(),
-                qsizetype(PerNozzle));
-        }
-        const QList<QStringList> totalizers = BackOfficeAdmin::encerrantes(*station.backOffice, {}).rows;
-        QCOMPARE(totalizers.size(), Nozzles);
-        for (const QStringList& row : totalizers) {
-            const Money litres = *Money::fromText(QStringLiteral("%1.125").arg(row[1]), u'.');
-            QCOMPARE(row[2], (litres * Money::fromUnits(PerNozzle * Money::UnitsPerWhole)).toPlainText());
+        for (qint16 bico = 1; bico <= Nozzles; ++bico) {
+            QCOMPARE(station.pumpRecords(DbfAppender::pumpTableName(bico)), QStringList());
+            QCOMPARE(station.fuelings().filter(QRegularExpression(QStringLiteral("^%1 ").arg(bico))).size(), PerNozzle);
+            // Each fueling of nozzle n delivered n.125 litres.
+            QCOMPARE(station.totalizer(bico), QStringLiteral("%1.5000").arg(PerNozzle * bico + PerNozzle / 8));
         }
         QCOMPARE(station.boxes.takeBoxes(), QList<RecordingMessageBox::Box>());
     }

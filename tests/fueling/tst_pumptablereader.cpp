@@ -1,4 +1,3 @@
-#include "backoffice/backofficeadmin.h"
 #include "backoffice/sqlconnection.h"
 #include "support/rawdbf.h"
 #include "support/testfiles.h"
@@ -8,15 +7,6 @@
 
 using RawDbf::record;
 
-namespace {
-
-Money money(const char* text)
-{
-    return *Money::fromText(QString::fromLatin1(text), u'.');
-}
-
-} // namespace
-
 class TestPumpTableReader : public QObject {
     Q_OBJECT
 
@@ -24,40 +14,14 @@ private:
     std::unique_ptr<TestStation> m_station;
     std::unique_ptr<Bridge> m_bridge;
 
-    QString table(const char* name) const { return m_station->pumpFolder() + u'/' + QLatin1StringView(name); }
-    void writeTable(const char* name, const QList<QByteArray>& records)
+    QString table(const QString& name) const { return m_station->pumpFolder() + u'/' + name; }
+    void writeTable(const QString& name, const QList<QByteArray>& records)
     {
         TestFiles::write(table(name), RawDbf::table(records));
     }
-    // The records still live in a table, as "Data|Hora|Litros|Valor".
-    QStringList liveRecords(const char* name)
+    void sql(const char* statement)
     {
-        DataControl control(m_station->drives);
-        control.setDatabaseName(QStringLiteral("C:\\wdn\\matriz"));
-        control.setRecordSource(QLatin1StringView(name));
-        control.Refresh();
-        QStringList records;
-        for (; !control.Eof(); control.MoveNext()) {
-            QStringList values;
-            for (const char16_t* field : { u"Data", u"Hora", u"Litros", u"Valor" })
-                values += control.Fields(field).text();
-            records += values.join(u'|');
-        }
-        return records;
-    }
-    // The fuelings as "bico date time produto unit litres total".
-    QStringList fuelings()
-    {
-        QStringList rows;
-        for (const QStringList& row : BackOfficeAdmin::abastecimentos(*m_station->backOffice, {}, {}).rows)
-            rows += row.mid(1).join(u' ');
-        return rows;
-    }
-    QStringList logLines()
-    {
-        QStringList lines = QString::fromLatin1(m_station->logFile()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
-        lines.removeIf([](const QString& line) { return line.endsWith(QStringLiteral(" - AutoQuorvan Iniciado: ")); });
-        return lines;
+        m_station->backOffice->records("test").run(QString::fromLatin1(statement), "test");
     }
     void start(int bicos)
     {
@@ -69,17 +33,14 @@ private:
 
 private Q_SLOTS:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil)); }
-
     void init()
     {
         m_station = std::make_unique<TestStation>();
-        BackOfficeDatabase& db = *m_station->backOffice;
-        BackOfficeAdmin::gravaProduto(db, 1, money("5.999"), QStringLiteral("Gasolina"));
-        for (qint16 bico = 1; bico <= 3; ++bico) {
-            BackOfficeAdmin::gravaBico(db, 1, bico, 1, money("5.999"));
-            BackOfficeAdmin::gravaEncerrante(db, 1, bico, money("1000"));
-        }
-        BackOfficeAdmin::gravaBico(db, 1, 4, 40000, money("1"));
+        for (qint16 bico = 1; bico <= 3; ++bico)
+            m_station->addNozzle(bico, 1, "5.999", "1000");
+        m_station->addNozzle(4, 40000, "1");
+        for (const char* name : { "BOMBA01.DBF", "BOMBA02.DBF", "BOMBA03.DBF", "BOMBA04.DBF", "BOMBA05.DBF" })
+            writeTable(QLatin1StringView(name), {});
     }
     void cleanup()
     {
@@ -89,168 +50,150 @@ private Q_SLOTS:
 
     void emptiesTablesInStoredOrder()
     {
-        writeTable("BOMBA01.DBF", {});
-        writeTable("BOMBA02.DBF",
-            { record("20261206", "14:00:01", "10.000", "59.99"), record("20261206", "14:00:02", "1.5", "9"),
-                record("20261205", "23:59:59", "2.25", "13.50") });
-        writeTable("BOMBA03.DBF", { record("", "08:00:00", "1", "6") });
+        writeTable(QStringLiteral("BOMBA02.DBF"),
+            { record("20261206", "14:00:01", "10.000", "59.99"), record("20261205", "23:59:59", "2.25", "13.50") });
+        writeTable(QStringLiteral("BOMBA03.DBF"), { record("", "08:00:00", "1", "6") });
         start(3);
         cycle();
-        QCOMPARE(fuelings(),
-            QStringList(
-                { "2 2026-12-06 14:00:01 1 5.9990 10.0000 59.9900", "2 2026-12-06 14:00:02 1 5.9990 1.5000 9.0000",
-                    "2 2026-12-05 23:59:59 1 5.9990 2.2500 13.5000", "3 2026-12-06 08:00:00 1 5.9990 1.0000 6.0000" }));
-        QCOMPARE(liveRecords("BOMBA02.DBF"), QStringList());
-        QCOMPARE(liveRecords("BOMBA03.DBF"), QStringList());
-        QCOMPARE(BackOfficeAdmin::encerrantes(*m_station->backOffice, {}).rows[1][2], QStringLiteral("1013.7500"));
+        QCOMPARE(m_station->fuelings(),
+            QStringList({ "2 2026-12-06 14:00:01 1 5.9990 10.0000 59.9900",
+                "2 2026-12-05 23:59:59 1 5.9990 2.2500 13.5000", "3 2026-12-06 08:00:00 1 5.9990 1.0000 6.0000" }));
+        QCOMPARE(m_station->pumpRecords(QStringLiteral("BOMBA02.DBF")), QStringList());
+        QCOMPARE(m_station->pumpRecords(QStringLiteral("BOMBA03.DBF")), QStringList());
+        QCOMPARE(m_station->totalizer(2), QStringLiteral("1012.2500"));
         QCOMPARE(m_bridge->EventLB().lines().mid(1),
             QStringList({ "14:05:31 - Gravado no Banco Bico-2   Total= 59,99",
-                "14:05:31 - Gravado no Banco Bico-2   Total= 9,00", "14:05:31 - Gravado no Banco Bico-2   Total= 13,50",
+                "14:05:31 - Gravado no Banco Bico-2   Total= 13,50",
                 "14:05:31 - Gravado no Banco Bico-3   Total= 6,00" }));
-        QCOMPARE(logLines().size(), 4);
-        QCOMPARE(m_bridge->polling().lContadorTimer, qint16(1));
+        QCOMPARE(m_station->logLines().size(), 3);
     }
 
     void failuresLeaveTheRecordAndAreWrittenOncePerHour_data()
     {
-        QTest::addColumn<QList<QByteArray>>("records");
+        QTest::addColumn<QList<QByteArray>>("records"); // none: the table is missing
         QTest::addColumn<QStringList>("lines");
-        QTest::addColumn<int>("staying");
-        QTest::newRow("blank Hora") << QList<QByteArray> { record("20261206", "", "1", "6"),
-            record("20261206", "10:00:00", "1", "6") }
+        const QList<QByteArray> behind { record("20261206", "10:00:00", "1", "6") };
+        QTest::newRow("blank Hora") << QList<QByteArray> { record("20261206", "", "1", "6") } + behind
                                     << QStringList { "14:05:31 - ERRO LoopBomba: ERRO: Uso inválido de Nulo",
-                                           "14:05:31 - ERRO LoopBomba: lNomeArquivo: BOMBA02.DBF xFase=11" }
-                                    << 2;
+                                           "14:05:31 - ERRO LoopBomba: lNomeArquivo: BOMBA02.DBF xFase=11" };
         QTest::newRow("blank Litros") << QList<QByteArray> { record("20261206", "10:00:00", "", "6") }
                                       << QStringList { "14:05:31 - ERRO LoopBomba: ERRO: Uso inválido de Nulo",
-                                             "14:05:31 - ERRO LoopBomba: lNomeArquivo: BOMBA02.DBF xFase=13" }
-                                      << 1;
+                                             "14:05:31 - ERRO LoopBomba: lNomeArquivo: BOMBA02.DBF xFase=13" };
         QTest::newRow("Hora that is no time")
             << QList<QByteArray> { record("20261206", "xx:yy", "1", "6") }
             << QStringList { "14:05:31 - ERRO LoopBomba: Erro Desconhecido! BOMBA02.DBF xFase=11",
-                   "14:05:31 - ERRO: 13 - Tipos incompatíveis: \"xx:yy\"" }
-            << 1;
-        QTest::newRow("missing table")
-            << QList<QByteArray>()
-            << QStringList { "14:05:31 - ERRO LoopBomba: dataNolvex.DatabaseName=C:\\wdn\\matriz",
-                   "14:05:31 - ERRO LoopBomba: dataNolvex.RecordSource=BOMBA02.DBF",
-                   "14:05:31 - ERRO LoopBomba: Erro Desconhecido! BOMBA02.DBF xFase=0", "14:05:31 - ERRO: 3024 - " }
-            << 0;
+                   "14:05:31 - ERRO: 13 - Tipos incompatíveis: \"xx:yy\"" };
+        QTest::newRow("missing table") << QList<QByteArray>()
+                                       << QStringList {
+                                              "14:05:31 - ERRO LoopBomba: dataNolvex.DatabaseName=C:\\wdn\\matriz",
+                                              "14:05:31 - ERRO LoopBomba: dataNolvex.RecordSource=BOMBA02.DBF",
+                                              "14:05:31 - ERRO LoopBomba: Erro Desconhecido! BOMBA02.DBF xFase=0",
+                                              "14:05:31 - ERRO: 3024 - "
+                                          };
     }
     void failuresLeaveTheRecordAndAreWrittenOncePerHour()
     {
         QFETCH(QList<QByteArray>, records);
         QFETCH(QStringList, lines);
-        QFETCH(int, staying);
-        writeTable("BOMBA01.DBF", {});
-        if (staying > 0)
-            writeTable("BOMBA02.DBF", records);
-        writeTable("BOMBA03.DBF", { record("20261206", "11:00:00", "1", "6") });
+        if (records.isEmpty())
+            QFile::remove(table(QStringLiteral("BOMBA02.DBF")));
+        else
+            writeTable(QStringLiteral("BOMBA02.DBF"), records);
+        writeTable(QStringLiteral("BOMBA03.DBF"), { record("20261206", "11:00:00", "1", "6") });
         start(3);
         cycle();
         cycle();
-        QStringList written = logLines();
+        const QStringList written = m_station->logLines();
         QCOMPARE(written.size(), lines.size() + 1);
         for (int i = 0; i < lines.size(); ++i)
             QVERIFY2(written[i].startsWith(lines[i]), qPrintable(written[i]));
-        QCOMPARE(written.last(), QStringLiteral("14:05:31 - Gravado no Banco Bico-3   Total= 6,00"));
-        if (staying > 0)
-            QCOMPARE(liveRecords("BOMBA02.DBF").size(), staying);
-        QCOMPARE(fuelings().size(), 1);
+        QCOMPARE(m_station->pumpRecords(QStringLiteral("BOMBA02.DBF")).size(), records.size());
+        QCOMPARE(m_station->fuelings().size(), 1);
 
         // A new hour's file gets the lines again; once the table is repaired they stop.
         m_station->clock.advance(3600);
         cycle();
-        QCOMPARE(logLines().size(), lines.size());
-        writeTable("BOMBA02.DBF", {});
+        QCOMPARE(m_station->logLines().size(), lines.size());
+        writeTable(QStringLiteral("BOMBA02.DBF"), {});
         cycle();
-        QCOMPARE(logLines().size(), lines.size());
+        QCOMPARE(m_station->logLines().size(), lines.size());
     }
 
-    void nozzleUnknownToTheBackOfficeIsRegisteredWithoutProduct()
+    void whatTheBackOfficeKnowsOfTheNozzle_data()
     {
-        writeTable("BOMBA01.DBF", { record("20261206", "10:00:00", "3", "18") });
-        m_station->backOffice->records("test").run(QStringLiteral("DELETE FROM bicos WHERE bico = 1"), "test");
+        QTest::addColumn<int>("bico");
+        QTest::addColumn<QStringList>("fuelings");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("unknown nozzle: product 0, price 0")
+            << 5 << QStringList { "5 2026-12-06 10:00:00 0 0.0000 3.0000 18.0000" }
+            << QStringList { "14:05:31 - ERRO AutoAtualTabeEncerranteAtual: bico não cadastrado=5" };
+        QTest::newRow("product code beyond 16 bits stays")
+            << 4 << QStringList()
+            << QStringList { "14:05:31 - ERRO LoopBomba: Erro Desconhecido! BOMBA04.DBF xFase=16",
+                   "14:05:31 - ERRO: 6 - Estouro" };
+    }
+    void whatTheBackOfficeKnowsOfTheNozzle()
+    {
+        QFETCH(int, bico);
+        QFETCH(QStringList, fuelings);
+        QFETCH(QStringList, lines);
+        const QString name = QStringLiteral("BOMBA%1.DBF").arg(bico, 2, 10, QChar(u'0'));
+        writeTable(name, { record("20261206", "10:00:00", "3", "18") });
+        start(5);
+        cycle();
+        QCOMPARE(m_station->fuelings(), fuelings);
+        QCOMPARE(m_station->pumpRecords(name).size(), fuelings.isEmpty() ? 1 : 0);
+        QCOMPARE(m_station->logLines().mid(m_station->logLines().size() - lines.size()), lines);
+    }
+
+    void registeredOnceWhateverHappensAfterTheInsert_data()
+    {
+        QTest::addColumn<QString>("happening");
+        QTest::newRow("record read twice") << "duplicate";
+        QTest::newRow("delete fails") << "delete";
+        QTest::newRow("back-office refuses until repaired") << "refuse";
+    }
+    void registeredOnceWhateverHappensAfterTheInsert()
+    {
+        QFETCH(QString, happening);
+        const QString path = table(QStringLiteral("BOMBA01.DBF"));
+        const QList<QByteArray> records { record("20261206", "10:00:00", "3", "18"),
+            record("20261206", "10:05:00", "4", "24") };
+        writeTable(QStringLiteral("BOMBA01.DBF"), records);
+        if (happening == u"refuse")
+            sql("CREATE TRIGGER refuse BEFORE INSERT ON abastecimentos BEGIN SELECT RAISE(IGNORE); END");
         start(1);
-        cycle();
-        QCOMPARE(fuelings(), QStringList { "1 2026-12-06 10:00:00 0 0.0000 3.0000 18.0000" });
-        QCOMPARE(liveRecords("BOMBA01.DBF"), QStringList());
-    }
-
-    void productCodeBeyond16BitsStays()
-    {
-        writeTable("BOMBA04.DBF", { record("20261206", "10:00:00", "3", "18") });
-        writeTable("BOMBA01.DBF", {});
-        writeTable("BOMBA02.DBF", {});
-        writeTable("BOMBA03.DBF", {});
-        start(4);
-        cycle();
-        QCOMPARE(logLines(),
-            QStringList({ "14:05:31 - ERRO LoopBomba: Erro Desconhecido! BOMBA04.DBF xFase=16",
-                "14:05:31 - ERRO: 6 - Estouro" }));
-        QCOMPARE(liveRecords("BOMBA04.DBF").size(), 1);
-        QCOMPARE(fuelings().size(), 0);
-    }
-
-    void alreadyRegisteredRecordIsDeleted()
-    {
-        writeTable("BOMBA01.DBF", { record("20261206", "10:00:00", "3", "18") });
-        start(1);
-        cycle();
-        writeTable("BOMBA01.DBF", { record("20261206", "10:00:00", "3", "18") });
-        cycle();
-        QCOMPARE(fuelings().size(), 1);
-        QCOMPARE(liveRecords("BOMBA01.DBF"), QStringList());
-        QCOMPARE(BackOfficeAdmin::encerrantes(*m_station->backOffice, {}).rows[0][2], QStringLiteral("1003.0000"));
-    }
-
-    void refusedFuelingStaysWithTheRecordsBehindIt()
-    {
-        writeTable(
-            "BOMBA01.DBF", { record("20261206", "10:00:00", "3", "18"), record("20261206", "10:05:00", "4", "24") });
-        m_station->backOffice->records("test").run(
-            QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON abastecimentos BEGIN SELECT RAISE(IGNORE); END"),
-            "test");
-        start(1);
-        cycle();
-        cycle();
-        QCOMPARE(liveRecords("BOMBA01.DBF").size(), 2);
-        QCOMPARE(logLines(),
-            QStringList { "14:05:31 - ** ERRO ** Abastecimento Não Foi Incluído: Data=06/12/2026 - Hora=10:00:00 - "
-                          "Bico=1 - Valor Total=18" });
-
-        m_station->backOffice->records("test").run(QStringLiteral("DROP TRIGGER refuse"), "test");
-        cycle();
-        QCOMPARE(fuelings().size(), 2);
-        QCOMPARE(liveRecords("BOMBA01.DBF"), QStringList());
-    }
-
-    void failedDeleteIsNotRegisteredTwice()
-    {
-        writeTable("BOMBA01.DBF", { record("20261206", "10:00:00", "3", "18") });
-        start(1);
-        // The registration asks the time for its event line: at that moment the table is swapped
-        // for a folder, so the delete that follows cannot open it.
-        const QString path = table("BOMBA01.DBF");
-        const QString aside = path + QStringLiteral(".aside");
-        m_station->clock.whenAsked = [&] {
-            if (QFile::exists(path) && QFileInfo(path).isFile() && fuelings().size() == 1) {
-                QFile::rename(path, aside);
-                QDir().mkpath(path);
-            }
-        };
+        if (happening == u"delete") {
+            // The registration asks the time for its event line: then the table turns into a
+            // folder, so the delete that follows cannot open it.
+            m_station->clock.whenAsked = [&] {
+                if (QFileInfo(path).isFile() && m_station->fuelings().size() == 1) {
+                    QFile::rename(path, path + QStringLiteral(".aside"));
+                    QDir().mkpath(path);
+                }
+            };
+        }
         cycle();
         m_station->clock.whenAsked = nullptr;
-        QStringList written = logLines();
-        QCOMPARE(written.size(), 3);
-        QCOMPARE(written[1], QStringLiteral("14:05:31 - ERRO LoopBomba: Erro Desconhecido! BOMBA01.DBF xFase=18"));
-
-        QDir(path).removeRecursively();
-        QFile::rename(aside, path);
+        if (happening == u"delete") {
+            QCOMPARE(m_station->logLines().at(1),
+                QStringLiteral("14:05:31 - ERRO LoopBomba: Erro Desconhecido! BOMBA01.DBF xFase=18"));
+            QDir(path).removeRecursively();
+            QFile::rename(path + QStringLiteral(".aside"), path);
+        } else if (happening == u"refuse") {
+            cycle();
+            QCOMPARE(m_station->pumpRecords(QStringLiteral("BOMBA01.DBF")).size(), 2);
+            QCOMPARE(m_station->logLines(),
+                QStringList { "14:05:31 - ** ERRO ** Abastecimento Não Foi Incluído: Data=06/12/2026 - "
+                              "Hora=10:00:00 - Bico=1 - Valor Total=18" });
+            sql("DROP TRIGGER refuse");
+        } else {
+            writeTable(QStringLiteral("BOMBA01.DBF"), records);
+        }
         cycle();
-        QCOMPARE(fuelings().size(), 1);
-        QCOMPARE(liveRecords("BOMBA01.DBF"), QStringList());
-        QCOMPARE(BackOfficeAdmin::encerrantes(*m_station->backOffice, {}).rows[0][2], QStringLiteral("1003.0000"));
+        QCOMPARE(m_station->fuelings().size(), 2);
+        QCOMPARE(m_station->pumpRecords(QStringLiteral("BOMBA01.DBF")), QStringList());
+        QCOMPARE(m_station->totalizer(1), QStringLiteral("1007.0000"));
     }
 
     void tableNamesAndNozzleCount_data()
@@ -260,35 +203,23 @@ private Q_SLOTS:
         QTest::addColumn<int>("lastBico");
         QTest::newRow("no nozzles") << 0 << QString() << 1;
         QTest::newRow("three") << 3 << "BOMBA03.DBF" << 4;
-        QTest::newRow("nozzle 100") << 100 << "BOMBA100.DBF" << 101;
+        QTest::newRow("nozzle 100 in a lower-case file") << 100 << "BOMBA100.DBF" << 101;
     }
     void tableNamesAndNozzleCount()
     {
         QFETCH(int, bicos);
         QFETCH(QString, lastName);
         QFETCH(int, lastBico);
-        for (int bico = 1; bico <= bicos; ++bico)
-            TestFiles::write(
-                table(qPrintable(QStringLiteral("BOMBA%1.DBF").arg(bico, 2, 10, QChar(u'0')))), RawDbf::table({}));
-        BackOfficeAdmin::gravaBico(*m_station->backOffice, 1, 100, 1, money("1"));
-        if (bicos == 100)
-            writeTable("BOMBA100.DBF", { record("20261206", "10:00:00", "3", "18") });
+        for (int bico = 6; bico < bicos; ++bico)
+            writeTable(QStringLiteral("BOMBA%1.DBF").arg(bico, 2, 10, QChar(u'0')), {});
+        m_station->addNozzle(100, 1, "1", "0");
+        writeTable(QStringLiteral("bomba100.dbf"), { record("20261206", "10:00:00", "3", "18") });
         start(bicos);
         cycle();
-        PumpTableReader& reader = m_bridge->reader();
-        QCOMPARE(reader.lNomeArquivo, lastName);
-        QCOMPARE(int(reader.lBicoAtual), lastBico);
-        QCOMPARE(fuelings().size(), bicos == 100 ? 1 : 0);
-        QCOMPARE(logLines().size(), bicos == 100 ? 2 : 0); // the fueling and its missing totalizer
-    }
-
-    void lowerCaseTableOnDisk()
-    {
-        writeTable("bomba01.dbf", { record("20261206", "10:00:00", "3", "18") });
-        start(1);
-        cycle();
-        QCOMPARE(fuelings().size(), 1);
-        QCOMPARE(liveRecords("bomba01.dbf"), QStringList());
+        QCOMPARE(m_bridge->reader().lNomeArquivo, lastName);
+        QCOMPARE(int(m_bridge->reader().lBicoAtual), lastBico);
+        QCOMPARE(m_station->fuelings().size(), bicos == 100 ? 1 : 0);
+        QCOMPARE(m_station->logLines().size(), bicos == 100 ? 1 : 0);
     }
 
     void requestCheckOnEveryTenthCycle()
@@ -303,11 +234,9 @@ private Q_SLOTS:
         cycle();
         QVERIFY(!QFile::exists(request));
         QCOMPARE(m_bridge->polling().lContadorTimer, qint16(0));
-        QCOMPARE(TestFiles::read(m_station->exchangeFolder() + QStringLiteral("/Resposta.txt")),
-            QByteArray(
-                "[RETORNO AUTOMACAO]\r\nComando=AUTOMACAO LEITURA ENCERRANTE\r\nRetorno=ERRO\r\nParametro=??\r\n"));
-        QVERIFY(m_bridge->Timer1().isActive());
+        QVERIFY(QFile::exists(m_station->exchangeFolder() + QStringLiteral("/Resposta.txt")));
         QCOMPARE(m_bridge->Timer1().interval(), 30);
+        QVERIFY(m_bridge->Timer1().isActive());
     }
 };
 

@@ -5,6 +5,7 @@
 #include "support/testfiles.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 TestStation::TestStation()
     : drives(root.path())
@@ -85,6 +86,8 @@ QStringList TestStation::pumpRecords(const QString& table) const
     DataControl control(drives);
     control.setDatabaseName(QStringLiteral("C:\\wdn\\matriz"));
     control.setRecordSource(table);
+    if (!QFileInfo::exists(control.tablePath()))
+        return {};
     control.Refresh();
     QStringList records;
     for (; !control.Eof(); control.MoveNext()) {
