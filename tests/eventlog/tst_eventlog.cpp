@@ -29,33 +29,17 @@ private Q_SLOTS:
     }
     void cleanup() { QCOMPARE(m_boxes.takeBoxes(), QList<RecordingMessageBox::Box>()); }
 
-    void namesTheHourlyFile_data()
-    {
-        QTest::addColumn<QDateTime>("moment");
-        QTest::addColumn<QString>("name");
-        QTest::newRow("afternoon") << QDateTime(QDate(2026, 12, 6), QTime(14, 5, 31))
-                                   << "C:\\Quorvan\\AutoQuorvanNolvex\\AUTOMACAO_06_12_2026_14.LOG";
-        QTest::newRow("first hour of a year") << QDateTime(QDate(2027, 1, 1), QTime(0, 0))
-                                              << "C:\\Quorvan\\AutoQuorvanNolvex\\AUTOMACAO_01_01_2027_00.LOG";
-        QTest::newRow("last hour of a day") << QDateTime(QDate(2026, 2, 28), QTime(23, 59, 59))
-                                            << "C:\\Quorvan\\AutoQuorvanNolvex\\AUTOMACAO_28_02_2026_23.LOG";
-    }
-    void namesTheHourlyFile()
-    {
-        QFETCH(QDateTime, moment);
-        QFETCH(QString, name);
-        QCOMPARE(HourlyLogFile::fileNameFor(moment), name);
-    }
-
-    void hourChangeStartsANewFile()
+    void eachHourHasItsFile()
     {
         EventLog log(*m_drives, m_clock, m_boxes);
-        m_clock.set(QDateTime(QDate(2026, 12, 6), QTime(14, 59, 59)));
-        log.CriaLogCupom(log.line(QStringLiteral(" - a")));
-        m_clock.set(QDateTime(QDate(2026, 12, 6), QTime(15, 0, 0)));
-        log.CriaLogCupom(log.line(QStringLiteral(" - b")));
-        QCOMPARE(logFile("AUTOMACAO_06_12_2026_14.LOG"), QByteArray("14:59:59 - a\r\n"));
-        QCOMPARE(logFile("AUTOMACAO_06_12_2026_15.LOG"), QByteArray("15:00:00 - b\r\n"));
+        for (const QDateTime& moment : { QDateTime(QDate(2026, 12, 6), QTime(14, 59, 59)),
+                 QDateTime(QDate(2026, 12, 6), QTime(15, 0, 0)), QDateTime(QDate(2027, 1, 1), QTime(0, 0)) }) {
+            m_clock.set(moment);
+            log.CriaLogCupom(log.line(QStringLiteral(" - x")));
+        }
+        QCOMPARE(logFile("AUTOMACAO_06_12_2026_14.LOG"), QByteArray("14:59:59 - x\r\n"));
+        QCOMPARE(logFile("AUTOMACAO_06_12_2026_15.LOG"), QByteArray("15:00:00 - x\r\n"));
+        QCOMPARE(logFile("AUTOMACAO_01_01_2027_00.LOG"), QByteArray("00:00:00 - x\r\n"));
     }
 
     void appendsToAnExistingFileInOneBytePerLetter()
