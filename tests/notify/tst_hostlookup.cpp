@@ -10,62 +10,51 @@ class TestHostLookup : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void givesTheName()
+    void looksUpNameAndAddress_data()
     {
-        FakeHost host;
-        RecordingMessageBox boxes;
-        QCOMPARE(NomeComputadorLocal(host, boxes), QStringLiteral("POSTO01"));
-        QVERIFY(boxes.boxes().isEmpty());
-    }
-
-    void givesTheFirstIpv4Address_data()
-    {
+        QTest::addColumn<int>("nameError");
         QTest::addColumn<QStringList>("addresses");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("single") << QStringList { "10.0.0.5" } << "10.0.0.5";
-        QTest::newRow("zero bytes are pieces") << QStringList { "192.0.0.1" } << "192.0.0.1";
-        QTest::newRow("ipv6 first") << QStringList { "fe80::1", "172.16.4.20", "10.0.0.9" } << "172.16.4.20";
-    }
-    void givesTheFirstIpv4Address()
-    {
-        QFETCH(QStringList, addresses);
-        QFETCH(QString, expected);
-        FakeHost host;
-        host.addresses.clear();
-        for (const QString& address : addresses)
-            host.addresses += QHostAddress(address);
-        RecordingMessageBox boxes;
-        QCOMPARE(EnderecoIPLocal(host, boxes), expected);
-        QVERIFY(boxes.boxes().isEmpty());
-    }
-
-    void failuresShowABoxAndGiveNothing_data()
-    {
-        QTest::addColumn<bool>("nameFails");
-        QTest::addColumn<bool>("address");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("name refused") << true << false
-                                      << QStringLiteral("Windows Sockets error 36 não é possivel obter nome do Host.");
+        QTest::addColumn<bool>("address"); // EnderecoIPLocal rather than NomeComputadorLocal
+        QTest::addColumn<QString>("result");
+        QTest::addColumn<QString>("box");
+        const QStringList single { "10.0.0.5" };
+        QTest::newRow("name") << 0 << single << false << "POSTO01"
+                              << "";
+        QTest::newRow("address") << 0 << single << true << "10.0.0.5"
+                                 << "";
+        QTest::newRow("zero bytes are pieces") << 0 << QStringList { "192.0.0.1" } << true << "192.0.0.1"
+                                               << "";
+        QTest::newRow("first ipv4 after an ipv6")
+            << 0 << QStringList { "fe80::1", "172.16.4.20", "10.0.0.9" } << true << "172.16.4.20"
+            << "";
+        QTest::newRow("name refused") << 36 << single << false << ""
+                                      << "Windows Sockets error 36 não é possivel obter nome do Host.";
         QTest::newRow("name refused, address asked")
-            << true << true << QStringLiteral("Ocorre um erro de Socket : 36 , não é possivel obter nome do Host.");
+            << 36 << single << true << ""
+            << "Ocorre um erro de Socket : 36 , não é possivel obter nome do Host.";
         QTest::newRow("name does not resolve")
-            << false << true
-            << QStringLiteral("Windows Sockets não esta respondendo. não é possivel obter nome do Host");
+            << 0 << QStringList() << true << ""
+            << "Windows Sockets não esta respondendo. não é possivel obter nome do Host";
     }
-    void failuresShowABoxAndGiveNothing()
+    void looksUpNameAndAddress()
     {
-        QFETCH(bool, nameFails);
+        QFETCH(int, nameError);
+        QFETCH(QStringList, addresses);
         QFETCH(bool, address);
-        QFETCH(QString, text);
+        QFETCH(QString, result);
+        QFETCH(QString, box);
         FakeHost host;
-        if (nameFails)
-            host.name = { QString(), 36 };
-        else
-            host.addresses.clear();
+        if (nameError != 0)
+            host.name = { QString(), nameError };
+        host.addresses.clear();
+        for (const QString& text : addresses)
+            host.addresses += QHostAddress(text);
         RecordingMessageBox boxes;
-        QCOMPARE(address ? EnderecoIPLocal(host, boxes) : NomeComputadorLocal(host, boxes), QString());
-        QCOMPARE(boxes.takeBoxes(),
-            QList<RecordingMessageBox::Box>({ { text, MessageStyle::Plain, QStringLiteral("AutoQuorvanNolvex") } }));
+        QCOMPARE(address ? EnderecoIPLocal(host, boxes) : NomeComputadorLocal(host, boxes), result);
+        QList<RecordingMessageBox::Box> expected;
+        if (!box.isEmpty())
+            expected.append({ box, MessageStyle::Plain, QStringLiteral("AutoQuorvanNolvex") });
+        QCOMPARE(boxes.takeBoxes(), expected);
     }
 
     void splitsBytes()
