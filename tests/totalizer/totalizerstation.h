@@ -1,68 +1,43 @@
 #pragma once
 
-#include "backoffice/backofficeadmin.h"
-#include "common/codepage.h"
+#include "backoffice/sqlconnection.h"
 #include "support/teststation.h"
-#include "totalizer/requestexchange.h"
 
-#include <QSqlDatabase>
-#include <QSqlQuery>
+using Box = RecordingMessageBox::Box;
 
-// A station with file logging on, company 1 and four nozzles, and the reading and the exchange
-// wired to it as the window holds them.
-struct TotalizerStation {
-    TotalizerStation() { log.lGravaLogArquivo = true; }
-
-    // Seeds a totalizer as the administration tool would, through a handle of its own.
-    void setTotalizer(qint16 empresa, qint16 bico, double value)
+// A pt_BR test station with the reading and the exchange wired to it as the bridge holds them, file
+// logging on and four nozzles of company 1 whose totalizers cover the formatting cases.
+struct TotalizerStation : TestStation {
+    TotalizerStation()
     {
-        BackOfficeDatabase admin(station.backOffice->settings());
-        BackOfficeAdmin::gravaEncerrante(admin, empresa, bico, Money::fromDouble(value));
+        QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
+        log.lGravaLogArquivo = true;
+        const char* totals[] = { "1000.5", "0", "1234567.891", "999.996" };
+        for (qint16 bico = 1; bico <= 4; ++bico)
+            addNozzle(bico, 1, "5.99", totals[bico - 1]);
     }
 
-    // Drops the totalizer table from another connection, as a damaged back-office would present
-    // itself to the bridge in the middle of a reading.
-    void dropTotalizers()
-    {
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("vandal"));
-            db.setDatabaseName(station.backOffice->settings().file);
-            if (!db.open() || !QSqlQuery(db).exec(QStringLiteral("DROP TABLE encerrantes")))
-                qFatal("cannot drop the totalizer table");
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("vandal"));
-    }
-
-    // Drops the totalizer table as soon as nozzle 1's line has reached the list.
-    void dropTotalizersAfterNozzle1()
+    // Once nozzle 1's line is in the list the totalizer table is gone: a back-office failing in the
+    // middle of a reading.
+    void failAfterNozzle1()
     {
         QObject::connect(&log.EventLB(), &EventListModel::currentRowChanged, [this](int row) {
             if (log.EventLB().lines().at(row).contains(QStringLiteral(" - Bico-1 ")))
-                dropTotalizers();
+                backOffice->records("test").run(QStringLiteral("DROP TABLE encerrantes"), "test");
         });
     }
 
-    // The lines of the hour's log file.
-    QStringList logged() const
-    {
-        QStringList lines = Cp1252::decode(station.logFile()).split(QStringLiteral("\r\n"));
-        lines.removeLast();
-        return lines;
-    }
-
-    TestStation station;
-    EventLog log { station.drives, station.clock, station.boxes };
-    BackOfficeObjects objects { *station.backOffice };
+    EventLog log { drives, clock, boxes };
+    BackOfficeObjects objects { *backOffice };
     StationSettings settings { 4, 1, QString() };
-    TotalizerReading reading { log, objects, station.boxes, settings };
-    RequestExchange exchange { reading, log, station.drives };
+    TotalizerReading reading { log, objects, boxes, settings };
+    RequestExchange exchange { reading, log, drives };
 };
 
 // The fake clock's time of day in front of each message.
-inline QStringList at(const QStringList& messages)
+inline QStringList at(QStringList messages)
 {
-    QStringList lines;
-    for (const QString& message : messages)
-        lines += QStringLiteral("14:05:31") + message;
-    return lines;
+    for (QString& message : messages)
+        message.prepend(QStringLiteral("14:05:31"));
+    return messages;
 }

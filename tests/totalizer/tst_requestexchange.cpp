@@ -1,10 +1,10 @@
+#include "support/rawdbf.h"
 #include "support/testfiles.h"
 #include "totalizerstation.h"
 
 #include <QDir>
 #include <QTest>
 
-using Box = RecordingMessageBox::Box;
 // The exchange folder's entries by name; a folder shows as Folder.
 using Files = QMap<QString, QByteArray>;
 
@@ -12,11 +12,8 @@ namespace {
 
 const QByteArray Folder = "<folder>";
 const QByteArray Request = "[PEDIDO AUTOMACAO]\r\nComando=AUTOMACAO LEITURA ENCERRANTE\r\n";
-const QByteArray Unidentified = "[PEDIDO AUTOMACAO]\r\ncomando=automacao leitura encerrante\r\n";
 const QByteArray OldResponse = "[RETORNO AUTOMACAO]\r\nComando=AUTOMACAO LEITURA ENCERRANTE\r\nRetorno=ERRO\r\n";
 const QByteArray Ok = "[RETORNO AUTOMACAO]\r\nComando=AUTOMACAO LEITURA ENCERRANTE\r\nRetorno=OK\r\nParametro=??\r\n";
-const QByteArray Erro
-    = "[RETORNO AUTOMACAO]\r\nComando=AUTOMACAO LEITURA ENCERRANTE\r\nRetorno=ERRO\r\nParametro=??\r\n";
 
 const QString Started = QStringLiteral(" - Solicitacao de Leitura de Encerrante Iniciada.");
 const QString Finished = QStringLiteral(" - Solicitacao de Leitura de Encerrante Concluída.");
@@ -28,154 +25,133 @@ const QStringList Nozzles { QStringLiteral(" - Bico-1   Encerrante= 1.000,50"),
 const QStringList Served = QStringList { Started } + Nozzles + QStringList { Finished };
 const QStringList ReadThenFailed = QStringList { Started } + Nozzles + QStringList { Failed };
 
+// A request beside an old response.
+Files waiting(const QByteArray& request = Request)
+{
+    return { { "Solicitacao.txt", request }, { "Resposta.txt", OldResponse } };
+}
+
+Files exchangeFiles(const QDir& folder)
+{
+    Files files;
+    for (const QFileInfo& entry : folder.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
+        files.insert(entry.fileName(), entry.isDir() ? Folder : TestFiles::read(entry.filePath()));
+    return files;
+}
+
 } // namespace
 
 class TestRequestExchange : public QObject {
     Q_OBJECT
 
-private:
-    static void seed(TotalizerStation& t)
-    {
-        const double totals[] = { 1000.5, 0, 1234567.891, 999.996 };
-        for (qint16 bico = 1; bico <= 4; ++bico)
-            t.setTotalizer(1, bico, totals[bico - 1]);
-    }
-
-    static Files exchangeFiles(const TotalizerStation& t)
-    {
-        Files files;
-        const QDir folder(t.station.exchangeFolder());
-        for (const QFileInfo& entry : folder.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
-            files.insert(entry.fileName(), entry.isDir() ? Folder : TestFiles::read(entry.filePath()));
-        return files;
-    }
-
 private Q_SLOTS:
-    void initTestCase() { QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil)); }
-
+    // Every row is checked twice: a request that stays is served again with the same outcome, and
+    // one that was served or deleted leaves the second check nothing to do.
     void exchange_data()
     {
         QTest::addColumn<Files>("before");
-        QTest::addColumn<QString>("readOnly"); // the entry of `before` a requester protected
-        QTest::addColumn<int>("bicos");
-        QTest::addColumn<int>("checks");
         QTest::addColumn<QStringList>("logged");
         QTest::addColumn<Files>("after");
-        const auto row = [](const char* name, const QByteArray& request, const QStringList& logged, const Files& after,
-                             int bicos = 4) {
-            Files before { { "Resposta.txt", OldResponse } };
-            if (!request.isNull())
-                before.insert("Solicitacao.txt", request);
-            QTest::newRow(name) << before << QString() << bicos << 1 << logged << after;
+        QTest::addColumn<QString>("readOnly"); // the entry of `before` a requester protected
+        QTest::addColumn<int>("bicos");
+        QTest::addColumn<bool>("failAtNozzle2");
+        QTest::addColumn<QList<int>>("linesAtBoxes"); // lines in the list as each box opened
+        const auto row = [](const char* name, const Files& before, const QStringList& logged, const Files& after,
+                             const QString& readOnly = QString(), int bicos = 4, bool failAtNozzle2 = false,
+                             const QList<int>& linesAtBoxes = {}) {
+            QTest::newRow(name) << before << logged << after << readOnly << bicos << failAtNozzle2 << linesAtBoxes;
         };
         const Files answered { { "Resposta.txt", Ok } };
         const Files untouched { { "Resposta.txt", OldResponse } };
-        row("no request", QByteArray(), {}, untouched);
-        row("header and command", Request, Served, answered);
-        row("command without header", "Comando=AUTOMACAO LEITURA ENCERRANTE\r\n", Served, answered);
-        row("line feeds alone", "[PEDIDO AUTOMACAO]\nComando=AUTOMACAO LEITURA ENCERRANTE\n", Served, answered);
-        row("lines after the command ignored", Request + "Comando=OUTRO\r\n", Served, answered);
-        row("no nozzles", Request, { Started, Finished }, { { "Resposta.txt", Erro } }, 0);
-        row("command in small letters", Unidentified, { NotIdentified }, untouched);
-        row("header with a trailing blank", "[PEDIDO AUTOMACAO] \r\nComando=AUTOMACAO LEITURA ENCERRANTE\r\n",
+        row("no request", untouched, {}, untouched);
+        row("header and command", waiting(), Served, answered);
+        row("command without header", waiting("Comando=AUTOMACAO LEITURA ENCERRANTE\r\n"), Served, answered);
+        row("line feeds alone", waiting("[PEDIDO AUTOMACAO]\nComando=AUTOMACAO LEITURA ENCERRANTE\n"), Served,
+            answered);
+        row("lines after the command ignored", waiting(Request + "Comando=OUTRO\r\n"), Served, answered);
+        row("no nozzles", waiting(), { Started, Finished },
+            { { "Resposta.txt",
+                "[RETORNO AUTOMACAO]\r\nComando=AUTOMACAO LEITURA ENCERRANTE\r\nRetorno=ERRO\r\n"
+                "Parametro=??\r\n" } },
+            QString(), 0);
+        // The box comes before the nozzle's line, and the line shows what the object reports.
+        row("missing totalizer", waiting(),
+            QStringList { Started } + Nozzles + QStringList { " - Bico-5   Encerrante= 0,00", Finished }, answered,
+            QString(), 5, false, { 5 });
+        row("command in small letters", waiting("[PEDIDO AUTOMACAO]\r\ncomando=automacao leitura encerrante\r\n"),
             { NotIdentified }, untouched);
-        row("command with a trailing blank", "Comando=AUTOMACAO LEITURA ENCERRANTE \r\n", { NotIdentified }, untouched);
-        row("byte-order mark", "\xEF\xBB\xBF" + Request, { NotIdentified }, untouched);
-        row("header without command", "[PEDIDO AUTOMACAO]\r\n", { Failed },
-            { { "Solicitacao.txt", "[PEDIDO AUTOMACAO]\r\n" }, { "Resposta.txt", OldResponse } });
-
-        // Failures, checked twice: the request that stays is served again with the same outcome.
-        const auto failing = [](const char* name, const Files& before, const QString& readOnly,
-                                 const QStringList& logged, const Files& after) {
-            QTest::newRow(name) << before << readOnly << 4 << 2 << logged + logged << after;
-        };
-        failing("empty request", { { "Solicitacao.txt", "" }, { "Resposta.txt", OldResponse } }, QString(), { Failed },
-            { { "Solicitacao.txt", "" }, { "Resposta.txt", OldResponse } });
-        const Files waiting { { "Solicitacao.txt", Request }, { "Resposta.txt", OldResponse } };
-        failing("read-only old response", waiting, "Resposta.txt", ReadThenFailed, waiting);
-        const Files partial { { "Solicitacao.txt", Request }, { "Resposta.tmp", "[RETORNO" },
-            { "Resposta.txt", OldResponse } };
-        failing("read-only old temporary response", partial, "Resposta.tmp", ReadThenFailed, partial);
-        failing("read-only request", waiting, "Solicitacao.txt", ReadThenFailed,
-            { { "Solicitacao.txt", Request }, { "Resposta.tmp", Ok } });
-        const Files unidentifiedWaiting { { "Solicitacao.txt", Unidentified }, { "Resposta.txt", OldResponse } };
-        failing("read-only unidentified request", unidentifiedWaiting, "Solicitacao.txt", { NotIdentified, Failed },
-            unidentifiedWaiting);
+        row("header with a trailing blank", waiting("[PEDIDO AUTOMACAO] \r\nComando=AUTOMACAO LEITURA ENCERRANTE\r\n"),
+            { NotIdentified }, untouched);
+        row("command with a trailing blank", waiting("Comando=AUTOMACAO LEITURA ENCERRANTE \r\n"), { NotIdentified },
+            untouched);
+        row("byte-order mark", waiting("\xEF\xBB\xBF" + Request), { NotIdentified }, untouched);
+        // Failures: everything stays in place, and the next check fails the same way.
+        row("empty request", waiting(""), { Failed, Failed }, waiting(""));
+        row("read-only old response", waiting(), ReadThenFailed + ReadThenFailed, waiting(), "Resposta.txt");
+        // The response is renamed into place only once the request is gone.
+        row("read-only request", waiting(), ReadThenFailed + ReadThenFailed,
+            { { "Solicitacao.txt", Request }, { "Resposta.tmp", Ok } }, "Solicitacao.txt");
         // The rename fails after the request is gone, so the second check finds nothing to do.
-        QTest::newRow("folder in the response's place")
-            << Files { { "Solicitacao.txt", Request }, { "Resposta.txt", Folder } } << QString() << 4 << 2
-            << ReadThenFailed << Files { { "Resposta.tmp", Ok }, { "Resposta.txt", Folder } };
+        row("folder in the response's place", { { "Solicitacao.txt", Request }, { "Resposta.txt", Folder } },
+            ReadThenFailed, { { "Resposta.tmp", Ok }, { "Resposta.txt", Folder } });
+        // The second check fails at nozzle 1, the table being gone.
+        row("back-office failure at nozzle 2 of 4", waiting(), { Started, Nozzles.first(), Failed, Started, Failed },
+            waiting(), QString(), 4, true);
     }
     void exchange()
     {
         QFETCH(Files, before);
-        QFETCH(QString, readOnly);
-        QFETCH(int, bicos);
-        QFETCH(int, checks);
         QFETCH(QStringList, logged);
         QFETCH(Files, after);
+        QFETCH(QString, readOnly);
+        QFETCH(int, bicos);
+        QFETCH(bool, failAtNozzle2);
+        QFETCH(QList<int>, linesAtBoxes);
         TotalizerStation t;
-        seed(t);
         t.settings.lQuantidadeBicos = qint16(bicos);
-        const QDir folder(t.station.exchangeFolder());
-        for (auto entry = before.cbegin(); entry != before.cend(); ++entry) {
-            if (entry.value() == Folder)
-                QVERIFY(folder.mkdir(entry.key()));
-            else
-                TestFiles::write(folder.filePath(entry.key()), entry.value());
-        }
+        if (failAtNozzle2)
+            t.failAfterNozzle1();
+        QList<int> linesAtBox;
+        t.boxes.whileOpen = [&](const Box&) { linesAtBox += int(t.log.EventLB().lines().size()); };
+        const QDir folder(t.exchangeFolder());
+        for (const auto& [name, bytes] : before.asKeyValueRange())
+            bytes == Folder ? void(folder.mkdir(name)) : TestFiles::write(folder.filePath(name), bytes);
         if (!readOnly.isEmpty())
             QVERIFY(QFile::setPermissions(folder.filePath(readOnly), QFileDevice::ReadOwner | QFileDevice::ReadGroup));
 
-        for (int check = 0; check < checks; ++check)
-            t.exchange.VerificaSolicitacaoExtra();
+        t.exchange.VerificaSolicitacaoExtra();
+        t.exchange.VerificaSolicitacaoExtra();
 
-        QCOMPARE(t.logged(), at(logged));
+        QCOMPARE(t.logLines(), at(logged));
         // Only the start, the nozzles and the end reach the window's list.
-        QStringList listed = logged;
-        listed.removeIf([](const QString& line) { return line == NotIdentified || line == Failed; });
-        QCOMPARE(t.log.EventLB().lines(), at(listed));
-        QCOMPARE(exchangeFiles(t), after);
-        QCOMPARE(t.station.boxes.takeBoxes(), QList<Box>());
+        logged.removeIf([](const QString& line) { return line == NotIdentified || line == Failed; });
+        QCOMPARE(t.log.EventLB().lines(), at(logged));
+        QCOMPARE(exchangeFiles(folder), after);
+        QCOMPARE(linesAtBox, linesAtBoxes);
+        const Box missing { QStringLiteral("Encerrante atual não encontrado"), 16,
+            QStringLiteral("Erro de Integridade!") };
+        QCOMPARE(t.boxes.takeBoxes(), QList<Box>(linesAtBoxes.size(), missing));
     }
 
-    // The box holds the exchange: while it is open nothing of the response exists yet.
-    void missingTotalizerStillAnswersOk()
+    // The running bridge looks for a request only on the tenth tick of its polling cycle.
+    void answeredOnTheTenthTick()
     {
         TotalizerStation t;
-        seed(t);
-        TestFiles::write(t.station.exchangeFolder() + QStringLiteral("/Solicitacao.txt"), Request);
-        TestFiles::write(t.station.exchangeFolder() + QStringLiteral("/Resposta.txt"), OldResponse);
-        Files whileBoxOpen;
-        t.station.boxes.whileOpen = [&](const Box&) { whileBoxOpen = exchangeFiles(t); };
-        t.settings.lQuantidadeBicos = 5;
+        t.writeIni(TestStation::iniFor(4));
+        for (const char* table : { "/BOMBA01.DBF", "/BOMBA02.DBF", "/BOMBA03.DBF", "/BOMBA04.DBF" })
+            TestFiles::write(t.pumpFolder() + QLatin1StringView(table), RawDbf::table({}));
+        const QDir folder(t.exchangeFolder());
+        TestFiles::write(folder.filePath("Solicitacao.txt"), Request);
+        Bridge bridge(t.ports());
+        QCOMPARE(bridge.Form_Load(), Bridge::StartupOutcome::Running);
 
-        t.exchange.VerificaSolicitacaoExtra();
-
-        QCOMPARE(t.station.boxes.takeBoxes(),
-            QList<Box>(
-                { { QStringLiteral("Encerrante atual não encontrado"), 16, QStringLiteral("Erro de Integridade!") } }));
-        QCOMPARE(whileBoxOpen, (Files { { "Solicitacao.txt", Request }, { "Resposta.txt", OldResponse } }));
-        QCOMPARE(exchangeFiles(t), (Files { { "Resposta.txt", Ok } }));
-        QCOMPARE(t.logged(),
-            at(QStringList { Started } + Nozzles + QStringList { " - Bico-5   Encerrante= 0,00", Finished }));
-    }
-
-    void backOfficeFailureAtNozzle2Of4()
-    {
-        TotalizerStation t;
-        seed(t);
-        const Files waiting { { "Solicitacao.txt", Request }, { "Resposta.txt", OldResponse } };
-        for (auto entry = waiting.cbegin(); entry != waiting.cend(); ++entry)
-            TestFiles::write(t.station.exchangeFolder() + u'/' + entry.key(), entry.value());
-        t.dropTotalizersAfterNozzle1();
-
-        t.exchange.VerificaSolicitacaoExtra();
-
-        const QStringList read { Started, Nozzles.first() };
-        QCOMPARE(t.logged(), at(read + QStringList { Failed }));
-        QCOMPARE(t.log.EventLB().lines(), at(read));
-        QCOMPARE(exchangeFiles(t), waiting);
+        for (int tick = 1; tick <= 9; ++tick)
+            bridge.polling().Timer1_Timer();
+        QCOMPARE(exchangeFiles(folder), (Files { { "Solicitacao.txt", Request } }));
+        bridge.polling().Timer1_Timer();
+        QCOMPARE(exchangeFiles(folder), (Files { { "Resposta.txt", Ok } }));
+        QCOMPARE(bridge.EventLB().lines().mid(1), at(Served));
+        QCOMPARE(t.boxes.takeBoxes(), QList<Box>());
     }
 };
 
