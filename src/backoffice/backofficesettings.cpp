@@ -22,7 +22,7 @@ BackOfficeSettings BackOfficeSettings::fromIni(const Drives& drives)
     // started from.
     QString arquivo = read("Arquivo");
     if (!arquivo.isEmpty() && isRelativeWindowsPath(arquivo))
-        arquivo = QStringLiteral("C:\\Quorvan\\AutoQuorvanNolvex\\") + arquivo;
+        arquivo = SystemFolder + arquivo;
     settings.file = drives.toLocal(arquivo.isEmpty() ? DatabasePath : arquivo);
     settings.servidor = read("Servidor");
     settings.porta = read("Porta");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/drives.h"
+#include "common/systemfolder.h"
 
 #include <QString>
 
@@ -10,9 +11,9 @@
 struct BackOfficeSettings {
     enum class Kind { Sqlite, Server };
 
-    static inline const QString DatabasePath = QStringLiteral("C:\\Quorvan\\AutoQuorvanNolvex\\Retaguarda.db");
-    static inline const QString SettingsPath = QStringLiteral("C:\\Quorvan\\AutoQuorvanNolvex\\Retaguarda.INI");
-    static inline const QString OutboxPath = QStringLiteral("C:\\Quorvan\\AutoQuorvanNolvex\\Mensagens.db");
+    static inline const QString DatabasePath = SystemFolder + QStringLiteral("Retaguarda.db");
+    static inline const QString SettingsPath = SystemFolder + QStringLiteral("Retaguarda.INI");
+    static inline const QString OutboxPath = SystemFolder + QStringLiteral("Mensagens.db");
     static inline const QString Section = QStringLiteral("RETAGUARDA");
 
     // The settings the bridge runs with: the fixed files, overridden by Retaguarda.INI when present.

@@ -54,12 +54,12 @@ QSqlQuery& SqlConnection::statement(const QString& sql, const char* operation)
 {
     auto found = m_statements.find(sql);
     if (found != m_statements.end())
-        return found.value();
+        return found->second;
     QSqlQuery query(m_database);
     query.setForwardOnly(true);
     if (!query.prepare(sql))
         fail(operation, query.lastError().text());
-    return m_statements.insert(sql, std::move(query)).value();
+    return m_statements.emplace(sql, std::move(query)).first->second;
 }
 
 std::optional<QList<QVariant>> SqlConnection::first(QSqlQuery& query, const char* operation)

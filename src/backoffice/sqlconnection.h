@@ -2,12 +2,12 @@
 
 #include "common/money.h"
 
-#include <QHash>
 #include <QList>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
 #include <QVariant>
+#include <map>
 #include <optional>
 
 // One named Qt SQL connection with its prepared statements. The bridge runs the same few
@@ -48,7 +48,8 @@ public:
 private:
     QString m_name;
     QSqlDatabase m_database;
-    QHash<QString, QSqlQuery> m_statements;
+    // Node-based, so a statement handed out stays where it is while others are prepared.
+    std::map<QString, QSqlQuery> m_statements;
 };
 
 // How values cross into the database: money as its count of ten-thousandths, so it comes back

@@ -10,8 +10,19 @@ namespace TextFile {
 // The lines without their ends; a line feed alone also ends a line, and the last line may have
 // none. An empty file has no lines.
 QStringList readLines(const QString& path);
-// Creates the file, or replaces its content, with the lines each followed by CR LF.
+// Creates the file, or replaces its content, with the lines each followed by CR LF, and waits
+// until they are on disk: these files are moved into place for another program, which must never
+// find an empty file there after a power cut.
 void writeLines(const QString& path, const QStringList& lines);
 // Appends one line and CR LF, creating the file (never its folder) when it is missing.
 void appendLine(const QString& path, const QString& line);
+
+enum class Removal {
+    NotForced, // a read-only file stays, as Windows keeps it unless told otherwise
+    Forced,
+};
+// Deletes the file when it exists.
+void remove(const QString& path, Removal removal);
+// Moves a file to a name that must not exist yet.
+void move(const QString& from, const QString& to);
 } // namespace TextFile

@@ -12,7 +12,7 @@ HourlyLogFile::HourlyLogFile(const Drives& drives, const Clock& clock, MessageBo
 
 QString HourlyLogFile::fileNameFor(const QDateTime& moment)
 {
-    return Directory + QStringLiteral("AUTOMACAO_") + moment.toString(QStringLiteral("dd_MM_yyyy_HH"))
+    return SystemFolder + QStringLiteral("AUTOMACAO_") + moment.toString(QStringLiteral("dd_MM_yyyy_HH"))
         + QStringLiteral(".LOG");
 }
 

@@ -3,6 +3,7 @@
 #include "common/clock.h"
 #include "common/drives.h"
 #include "common/messagebox.h"
+#include "common/systemfolder.h"
 
 #include <QString>
 
@@ -10,8 +11,6 @@
 // event line of the program.
 class HourlyLogFile {
 public:
-    static inline const QString Directory = QStringLiteral("C:\\Quorvan\\AutoQuorvanNolvex\\");
-
     HourlyLogFile(const Drives& drives, const Clock& clock, MessageBox& messageBox);
 
     // The file a line written at that moment goes to, as the system names it.

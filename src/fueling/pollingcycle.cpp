@@ -2,16 +2,7 @@
 
 #include "common/conversions.h"
 #include "common/error.h"
-
-namespace {
-
-// "BOMBA" + the nozzle with at least two digits + ".DBF".
-QString pumpTableName(qint16 bico)
-{
-    return QStringLiteral("BOMBA") + QString::number(bico).rightJustified(2, u'0') + QStringLiteral(".DBF");
-}
-
-} // namespace
+#include "dbase/dbfappender.h"
 
 PollingCycle::PollingCycle(
     PumpTableReader& reader, FailureLog& failures, const StationSettings& settings, QObject* parent)
@@ -51,7 +42,7 @@ void PollingCycle::ConverteAutomacao()
         const qint16 limit = m_settings.lQuantidadeBicos;
         for (m_reader.lBicoAtual = 1; m_reader.lBicoAtual <= limit;
              m_reader.lBicoAtual = toInteger16(qint64(m_reader.lBicoAtual) + 1)) {
-            m_reader.lNomeArquivo = pumpTableName(m_reader.lBicoAtual);
+            m_reader.lNomeArquivo = DbfAppender::pumpTableName(m_reader.lBicoAtual);
             m_reader.LoopBomba();
         }
         m_failures.clear(Source);
@@ -59,5 +50,10 @@ void PollingCycle::ConverteAutomacao()
         m_failures.report(Source,
             { QStringLiteral(" - ERRO ConverteAutomacao: Erro Desconhecido!"),
                 QStringLiteral(" - ERRO: ") + error.description() });
+    } catch (const std::exception& error) {
+        // Anything else (memory exhausted by a corrupt table) must not stop the timer for good.
+        m_failures.report(Source,
+            { QStringLiteral(" - ERRO ConverteAutomacao: Erro Desconhecido!"),
+                QStringLiteral(" - ERRO: ") + QString::fromLocal8Bit(error.what()) });
     }
 }

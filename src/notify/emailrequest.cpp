@@ -1,13 +1,11 @@
 #include "notify/emailrequest.h"
 
 #include "backoffice/clsmensagememail.h"
+#include "common/conversions.h"
 #include "common/error.h"
 #include "common/textfile.h"
 #include "notify/mdl_socket_ip.h"
 #include "notify/supportcontact.h"
-
-#include <QFile>
-#include <optional>
 
 namespace {
 
@@ -18,27 +16,14 @@ QString threeDigits(qint64 value)
     return value < 0 ? u'-' + digits : digits;
 }
 
+// The company code the caller gives as text.
 qint16 companyNumber(const QString& pEmpresa)
 {
     bool ok = false;
     const qint64 value = pEmpresa.trimmed().toLongLong(&ok);
     if (!ok)
         throw Error::typeMismatch(pEmpresa);
-    if (value < -32768 || value > 32767)
-        throw Error::overflow();
-    return qint16(value);
-}
-
-// Deletes a file even when it is read-only; an old request must never be appended to.
-void removeForced(const QString& path)
-{
-    if (!QFile::exists(path))
-        return;
-    QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner);
-    QFile file(path);
-    if (!file.remove())
-        throw Error(
-            ErrorNumber::PermissionDenied, QStringLiteral("Permissão negada: %1 (%2)").arg(path, file.errorString()));
+    return toInteger16(value);
 }
 
 } // namespace
@@ -123,8 +108,9 @@ void EmailRequest::writeRequestFile(
 {
     const QString finalPath = m_drives.toLocal(RequestPath);
     const QString temporaryPath = m_drives.toLocal(RequestPath.chopped(3) + QStringLiteral("tmp"));
-    removeForced(temporaryPath);
-    removeForced(finalPath);
+    // An old request is replaced whole, never appended to, even when it was left read-only.
+    TextFile::remove(temporaryPath, TextFile::Removal::Forced);
+    TextFile::remove(finalPath, TextFile::Removal::Forced);
     TextFile::writeLines(temporaryPath,
         {
             QStringLiteral("[Empresa]"),
@@ -139,7 +125,5 @@ void EmailRequest::writeRequestFile(
             QStringLiteral("Assunto=") + subject,
             QStringLiteral("Mensagem=") + pMensagem,
         });
-    if (!QFile::rename(temporaryPath, finalPath))
-        throw Error(ErrorNumber::FileAccess,
-            QStringLiteral("Não foi possível renomear %1 para %2").arg(temporaryPath, finalPath));
+    TextFile::move(temporaryPath, finalPath);
 }

@@ -6,6 +6,7 @@
 #include "common/drives.h"
 #include "common/messagebox.h"
 #include "common/stationsettings.h"
+#include "common/systemfolder.h"
 #include "dbase/datacontrol.h"
 #include "eventlog/eventlog.h"
 #include "eventlog/failurelog.h"
@@ -45,7 +46,6 @@ public:
 
     static inline const QString DesignedCaption = QStringLiteral("Quorvan Automação");
     static inline const QString gVersao = QStringLiteral("2.08.08-a");
-    static inline const QString SystemFolder = QStringLiteral("C:\\Quorvan\\AutoQuorvanNolvex\\");
 
     explicit Bridge(const Ports& ports, QObject* parent = nullptr);
     ~Bridge() override;

@@ -3,8 +3,9 @@
 #include <QLockFile>
 #include <QString>
 
-// Refuses a second running copy on this computer. The lock lives beside the drive folders, so a
-// deployment (and each test) has its own; a lock left by a copy that died is taken over.
+// Refuses a second running copy of a station. The lock lives beside the drive folders: one lock
+// per drive C:, which is the whole computer when a deployment sets AUTOQUORVAN_DRIVES for every
+// user (each test has its own). A lock left by a copy that died is taken over.
 class SingleInstance {
 public:
     explicit SingleInstance(const QString& folder);

@@ -16,27 +16,6 @@ bool fileExists(const QString& path)
     return QFileInfo(path).isFile();
 }
 
-// Deletes without forcing. Windows refuses to delete a read-only file unless forced; here only the
-// folder's permissions count, and not even those for root, so the owner's write bit stands in for
-// the read-only flag. A requester that protects a file keeps it.
-void deleteNotForced(const QString& path)
-{
-    QFile file(path);
-    if (!file.exists())
-        throw Error(ErrorNumber::FileNotFound, QStringLiteral("Arquivo não encontrado: %1").arg(path));
-    if (!file.permissions().testFlag(QFileDevice::WriteOwner))
-        throw Error(ErrorNumber::PermissionDenied, QStringLiteral("Permissão negada: %1").arg(path));
-    if (!file.remove())
-        throw Error(
-            ErrorNumber::PermissionDenied, QStringLiteral("Permissão negada: %1 (%2)").arg(path, file.errorString()));
-}
-
-void deleteIfExists(const QString& path)
-{
-    if (fileExists(path))
-        deleteNotForced(path);
-}
-
 // The line a request holds after its optional header.
 QString commandLine(const QStringList& lines, const QString& path)
 {
@@ -85,7 +64,7 @@ void RequestExchange::serve()
 
     if (command != ComandoLeitura) {
         m_log.CriaLogCupom(m_log.line(QStringLiteral(" - Solicitacao Não Identificada.")));
-        deleteNotForced(local(Solicitacao));
+        TextFile::remove(local(Solicitacao), TextFile::Removal::NotForced);
         return;
     }
 
@@ -93,18 +72,11 @@ void RequestExchange::serve()
     const bool lLeituraOK = m_reading.LeituraEncerrantes();
     // An old response goes only now, after the reading: until then a requester still finds the
     // last complete one.
-    deleteIfExists(local(RespostaTemporaria));
-    deleteIfExists(local(Resposta));
+    TextFile::remove(local(RespostaTemporaria), TextFile::Removal::NotForced);
+    TextFile::remove(local(Resposta), TextFile::Removal::NotForced);
     TextFile::writeLines(local(RespostaTemporaria), resposta(lLeituraOK));
-    deleteIfExists(local(Solicitacao));
-    const QString written = local(RespostaTemporaria);
-    if (fileExists(written)) {
-        // QFile::rename never replaces a file, just as the move the requester relies on.
-        const QString target = local(Resposta);
-        QFile file(written);
-        if (!file.rename(target))
-            throw Error(ErrorNumber::FileAccess,
-                QStringLiteral("Erro de acesso ao arquivo: %1 (%2)").arg(target, file.errorString()));
-    }
+    TextFile::remove(local(Solicitacao), TextFile::Removal::NotForced);
+    if (fileExists(local(RespostaTemporaria)))
+        TextFile::move(local(RespostaTemporaria), local(Resposta));
     m_log.GravaEvento(m_log.line(QStringLiteral(" - Solicitacao de Leitura de Encerrante Concluída.")));
 }

@@ -46,6 +46,8 @@ private Q_SLOTS:
                                   << "06/12/2026";
         QTest::newRow("dbase date") << "20261206"
                                     << "06/12/2026";
+        QTest::newRow("two-digit year in this century") << "06/12/26"
+                                                        << "06/12/2026";
         QTest::newRow("date and time") << "06/12/2026 08:00:01"
                                        << "06/12/2026 08:00:01";
         QTest::newRow("hour 24") << "24:00:00"
