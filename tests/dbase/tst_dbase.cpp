@@ -1,0 +1,248 @@
+#include "common/error.h"
+#include "dbase/datacontrol.h"
+#include "support/rawdbf.h"
+#include "support/testfiles.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+using RawDbf::record;
+
+const QList<QByteArray> Three { record("20260316", "14:03:22", "20.500", "122.80"),
+    record("20260316", "14:05:00", "1.000", "5.99"), record("", "14:07:10", "30.000", "179.70") };
+const QString Bomba = QStringLiteral(AUTOQUORVAN_BOMBA);
+// Offset of the second record of a pump table: header of four fields, then 37 bytes a record.
+constexpr int Second = 32 * 5 + 1 + 37;
+
+// What an action gives, or "#" and the number of the error it raises, and its description when
+// asked for.
+QString outcome(const std::function<QString()>& action, bool described = false)
+{
+    try {
+        return action();
+    } catch (const Error& error) {
+        return u'#' + QString::number(error.number()) + (described ? u' ' + error.description() : QString());
+    }
+}
+
+// A program's exit code, a space, then what it wrote on standard output and standard error.
+QString run(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished();
+    return QString::number(process.exitCode()) + u' '
+        + QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
+}
+
+} // namespace
+
+// The dBASE layer on real tables, with the writer that stands in for the pump automation, each
+// also against another dBASE program.
+class TestDbase : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+
+    // Tables made on Windows arrive in lower case; the reader is given the names as written.
+    QString folder() const { return m_dir->filePath(QStringLiteral("matriz")); }
+    QString table() const { return folder() + QStringLiteral("/bomba01.dbf"); }
+    DataControl control(const QString& source = QStringLiteral("BOMBA01")) const
+    {
+        DataControl dataNolvex { Drives(m_dir->path()) };
+        dataNolvex.setDatabaseName(m_dir->filePath(QStringLiteral("MATRIZ")));
+        dataNolvex.setRecordSource(source);
+        dataNolvex.Refresh();
+        return dataNolvex;
+    }
+    // Every remaining record as "Data|Hora|Litros|Valor", the stored texts.
+    QStringList readAll(const QString& source = QStringLiteral("BOMBA01")) const
+    {
+        QStringList records;
+        for (DataControl dataNolvex = control(source); !dataNolvex.Eof(); dataNolvex.MoveNext()) {
+            QStringList values;
+            for (const char16_t* name : { u"Data", u"Hora", u"Litros", u"Valor" })
+                values += dataNolvex.Fields(name).text();
+            records += values.join(u'|');
+        }
+        return records;
+    }
+
+private Q_SLOTS:
+    // Numbers must not follow the station's regional settings, whose decimal comma would read
+    // "20.500" as twenty thousand five hundred. The writer must not reach for the user's drives.
+    void init()
+    {
+        QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
+        qputenv("AUTOQUORVAN_DRIVES", "/nonexistent");
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(QDir().mkpath(folder()));
+    }
+
+    // Field values as other programs store them (the plain ones, and blank ones, are read in the
+    // pump table reader's tests). The row's first word names the field, and so the conversion the
+    // reader applies. stored: type letter, colon, text. expected: the value, "-" for no date, or "#"
+    // and the error number.
+    void fieldValues_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("Data impossible") << "D:20261340" << QString("-");
+        QTest::newRow("Data as text") << "C:16/03/2026" << QString("16/03/2026");
+        QTest::newRow("Data as a time alone") << "C:14:03:22" << QString("-");
+        QTest::newRow("Hora padded with NULs") << QString::fromLatin1("C:14:03\0\0\0", 10) << "14:03:00";
+        QTest::newRow("Hora as a D field") << "D:20260316" << QString("16/03/2026");
+        QTest::newRow("Valor as text with a comma") << "C:122,80" << QString("122,8");
+        QTest::newRow("Valor N with a comma") << "N:122,80" << QString("#13");
+        QTest::newRow("Valor from a date") << "D:20260316" << QString("#13");
+    }
+    void fieldValues()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, expected);
+        const FieldValue value(stored[0].toLatin1(), stored.mid(2));
+        const char field = QTest::currentDataTag()[0];
+        const auto date = [&] { return value.toDate() ? value.toDate()->toText() : QStringLiteral("-"); };
+        QCOMPARE(outcome([&] {
+            return field == 'D' ? date() : field == 'H' ? value.toDateTime().toText() : value.toMoney().toText();
+        }),
+            expected);
+    }
+
+    // file: the table's bytes; null: no table; "no folder": not even its folder. expected: the
+    // records joined by "/", or the error raised, @ standing for the temporary folder.
+    void reads_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("expected");
+        const QString all = "20260316|14:03:22|20.500|122.80/20260316|14:05:00|1.000|5.99/|14:07:10|30.000|179.70";
+        const QString bad = QStringLiteral("#3343 Formato de banco de dados não reconhecido '@/matriz/bomba01.dbf': ");
+        const QByteArray gone = record("", "1", "1", "1", '*');
+        const QByteArray memoFields = "OBS:M10,data:D8,PAGO:L1,hora:C8,Litros:N10.3,valor:N10.2";
+        const QList<QByteArray> memo { " " + QByteArray("1").leftJustified(10) + "20260316T" + Three[0].mid(9) };
+        QTest::newRow("deleted skipped") << RawDbf::table({ gone, Three[0], gone, Three[1], Three[2] }) << all;
+        QTest::newRow("header count ahead of the file") << RawDbf::table(Three, 7) << all;
+        QTest::newRow("header count behind the file") << RawDbf::table(Three, 2) << all.section(u'/', 0, 1);
+        QTest::newRow("no end-of-file byte") << RawDbf::table(Three, -1, 0x03, RawDbf::PumpFields, false) << all;
+        QTest::newRow("dBASE III memo, names in other case")
+            << RawDbf::table(memo, -1, char(0x83), memoFields) << all.section(u'/', 0, 0);
+        QTest::newRow("dBASE IV memo") << RawDbf::table(memo, -1, char(0x8B), memoFields) << all.section(u'/', 0, 0);
+        QTest::newRow("missing folder") << QByteArray("no folder") << "#3044 '@/MATRIZ' não é um caminho válido.";
+        QTest::newRow("missing table") << QByteArray()
+                                       << "#3024 Não foi possível encontrar o arquivo '@/matriz/BOMBA01.DBF'.";
+        QTest::newRow("Visual FoxPro table") << RawDbf::table(Three, -1, 0x30) << bad + "versão 0x30 não suportada.";
+        QTest::newRow("shorter than a header") << QByteArray("\x03\x7e") << bad + "cabeçalho incompleto (2 bytes).";
+        QTest::newRow("no field terminator")
+            << RawDbf::table({}).replace(160, 1, " ") << bad + "descrição de campo incompleta.";
+        QTest::newRow("field past record")
+            << RawDbf::table({}).replace(10, 1, "\x14") << bad + "o campo Litros passa do fim do registro.";
+    }
+    // Reading never writes; another program's memo file is not needed.
+    void reads()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, expected);
+        if (file == "no folder")
+            QVERIFY(QDir(folder()).removeRecursively());
+        else if (!file.isNull())
+            TestFiles::write(table(), file);
+        QCOMPARE(outcome([this] { return readAll().join(u'/'); }, true), expected.replace(u'@', m_dir->path()));
+        QCOMPARE(TestFiles::read(table()), file == "no folder" ? QByteArray() : file);
+    }
+
+    // changed: what the table holds when the delete comes; null: as read, with a count ahead of the
+    // file as while the pump automation appends; empty: no table.
+    void deleteWritesTheFlagOfAnUnchangedRecordAlone_data()
+    {
+        QTest::addColumn<QByteArray>("changed");
+        QTest::newRow("record unchanged") << QByteArray();
+        QTest::newRow("record deleted by another program")
+            << RawDbf::table({ Three[0], '*' + Three[1].mid(1), Three[2] });
+        QTest::newRow("table cut short") << RawDbf::table(Three).left(Second + 10);
+        QTest::newRow("table rebuilt with another layout")
+            << RawDbf::table({ Three[0] + "T", Three[1] + "T" }, -1, 0x03, RawDbf::PumpFields + ",Pago:L1");
+        QTest::newRow("table removed") << QByteArray("");
+    }
+    void deleteWritesTheFlagOfAnUnchangedRecordAlone()
+    {
+        QFETCH(QByteArray, changed);
+        const QByteArray before = RawDbf::table(Three, 4);
+        TestFiles::write(table(), before);
+        DataControl dataNolvex = control();
+        QCOMPARE(outcome([&] { return dataNolvex.Fields(u"Bico").text(); }), "#3265");
+        dataNolvex.MoveNext();
+        if (changed.isEmpty() && !changed.isNull())
+            QFile::remove(table());
+        else if (!changed.isNull())
+            TestFiles::write(table(), changed);
+        QCOMPARE(outcome([&] { return dataNolvex.Delete(), QString(); }), changed.isNull() ? "" : "#3021");
+        QCOMPARE(TestFiles::read(table()), changed.isNull() ? QByteArray(before).replace(Second, 1, "*") : changed);
+        if (!changed.isNull())
+            return;
+        QCOMPARE(outcome([&] { return dataNolvex.Fields(u"Hora").text(); }), "#3167");
+        dataNolvex.MoveNext();
+        QCOMPARE(dataNolvex.Fields(u"Hora").text(), QStringLiteral("14:07:10"));
+        dataNolvex.MoveNext();
+        QCOMPARE(outcome([&] { return dataNolvex.Fields(u"Hora").text(); }), "#3021");
+        QCOMPARE(outcome([&] { return dataNolvex.MoveNext(), QString(); }), "#3021");
+        QCOMPARE(outcome([&] { return dataNolvex.Delete(), QString(); }), "#3021");
+    }
+
+    // What our writer writes, appended to in lower case as made on Windows, and what our delete
+    // marks read the same here and in Debian's python3-dbf (/usr/bin/python3: the one on the PATH
+    // may lack the module), and that program's tables read right here.
+    void writerAndAnotherDbaseProgram()
+    {
+        const QStringList at { "--data", "20260316", "--hora", "14:03:22" };
+        QCOMPARE(run(Bomba, QStringList { folder(), "7", "--litros", "1,5", "--valor=8.99" } + at), "0 ");
+        QVERIFY(QFile::rename(folder() + "/BOMBA07.DBF", folder() + "/bomba07.dbf"));
+        QCOMPARE(run(Bomba, QStringList { folder(), "07", "--litros", "10" } + at), "0 ");
+        QCOMPARE(run(Bomba, QStringList { folder(), "100", "--valor", "119.8" } + at), "0 ");
+        QCOMPARE(QDir(folder()).entryList(QDir::Files), (QStringList { "bomba07.dbf", "BOMBA100.DBF" }));
+        control(QStringLiteral("BOMBA07")).Delete();
+        const QString output = run(QStringLiteral("/usr/bin/python3"),
+            { "-c",
+                "import sys, dbf, datetime\n"
+                "t = dbf.Table(sys.argv[1], 'Data D; Hora C(8); Litros N(10,3); Valor N(10,2); Obs M', "
+                "dbf_type='db3')\n"
+                "t.open(dbf.READ_WRITE)\n"
+                "for d, h in ((datetime.date(2026, 3, 16), '14:03:22'), (None, '14:05:00'), (None, '14:07:10')):\n"
+                "    t.append((d, h, 20.5, 122.8, 'memo'))\n"
+                "dbf.delete(t[1])\n"
+                "t.close()\n"
+                "t = dbf.Table(sys.argv[2]); t.open()\n"
+                "for r in t: print(dbf.is_deleted(r), r.data, r.hora, r.litros, r.valor)\n",
+                table(), folder() + "/bomba07.dbf" });
+        if (output.contains(QStringLiteral("ModuleNotFoundError")))
+            QSKIP("python3-dbf is not installed");
+        QCOMPARE(output, "0 True 2026-03-16 14:03:22 1.5 8.99\nFalse 2026-03-16 14:03:22 10.0 59.9\n");
+        QCOMPARE(readAll(), (QStringList { "20260316|14:03:22|20.500|122.80", "|14:07:10|20.500|122.80" }));
+    }
+
+    // Bad input must leave the pump table as it was: the pump automation may be writing to it.
+    void writerRejectsBadInputWritingNothing_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("unknown option") << QStringList { "3", "--litro", "1" };
+        QTest::newRow("nozzle 10000") << QStringList { "10000" };
+        QTest::newRow("date not a date") << QStringList { "3", "--data", "20260230" };
+        QTest::newRow("value too wide") << QStringList { "3", "--litros", "1", "--valor", "-1000000" };
+    }
+    void writerRejectsBadInputWritingNothing()
+    {
+        QFETCH(QStringList, arguments);
+        QCOMPARE(run(Bomba, { folder(), "3", "--quantidade", "0" }), "0 ");
+        const QByteArray before = TestFiles::read(folder() + "/BOMBA03.DBF");
+        const QString result = run(Bomba, QStringList { folder() } + arguments);
+        QVERIFY2(result.startsWith("2 autoquorvan-bomba: ") && result.count(u'\n') == 1, qPrintable(result));
+        QCOMPARE(QDir(folder()).entryList(QDir::Files), QStringList { "BOMBA03.DBF" });
+        QCOMPARE(TestFiles::read(folder() + "/BOMBA03.DBF"), before);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDbase)
+#include "tst_dbase.moc"
