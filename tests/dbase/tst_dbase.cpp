@@ -2,10 +2,10 @@
 #include "dbase/datacontrol.h"
 #include "support/rawdbf.h"
 #include "support/testfiles.h"
+#include "support/teststation.h"
 
 #include <QDir>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -46,30 +46,18 @@ QString run(const QString& program, const QStringList& arguments)
 class TestDbase : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::optional<TestStation> m_station;
 
     // Tables made on Windows arrive in lower case; the reader is given the names as written.
-    QString folder() const { return m_dir->filePath(QStringLiteral("matriz")); }
+    QString folder() const { return m_station->pumpFolder(); }
     QString table() const { return folder() + QStringLiteral("/bomba01.dbf"); }
     DataControl control(const QString& source = QStringLiteral("BOMBA01")) const
     {
-        DataControl dataNolvex { Drives(m_dir->path()) };
-        dataNolvex.setDatabaseName(m_dir->filePath(QStringLiteral("MATRIZ")));
+        DataControl dataNolvex { m_station->drives };
+        dataNolvex.setDatabaseName(QStringLiteral("C:\\WDN\\MATRIZ"));
         dataNolvex.setRecordSource(source);
         dataNolvex.Refresh();
         return dataNolvex;
-    }
-    // Every remaining record as "Data|Hora|Litros|Valor", the stored texts.
-    QStringList readAll(const QString& source = QStringLiteral("BOMBA01")) const
-    {
-        QStringList records;
-        for (DataControl dataNolvex = control(source); !dataNolvex.Eof(); dataNolvex.MoveNext()) {
-            QStringList values;
-            for (const char16_t* name : { u"Data", u"Hora", u"Litros", u"Valor" })
-                values += dataNolvex.Fields(name).text();
-            records += values.join(u'|');
-        }
-        return records;
     }
 
 private Q_SLOTS:
@@ -79,8 +67,7 @@ private Q_SLOTS:
     {
         QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
         qputenv("AUTOQUORVAN_DRIVES", "/nonexistent");
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(QDir().mkpath(folder()));
+        m_station.emplace();
     }
 
     // Field values as other programs store them (the plain ones, and blank ones, are read in the
@@ -114,7 +101,7 @@ private Q_SLOTS:
     }
 
     // file: the table's bytes; null: no table; "no folder": not even its folder. expected: the
-    // records joined by "/", or the error raised, @ standing for the temporary folder.
+    // records joined by "/", or the error raised, @ standing for C:'s folder "wdn".
     void reads_data()
     {
         QTest::addColumn<QByteArray>("file");
@@ -150,7 +137,12 @@ private Q_SLOTS:
             QVERIFY(QDir(folder()).removeRecursively());
         else if (!file.isNull())
             TestFiles::write(table(), file);
-        QCOMPARE(outcome([this] { return readAll().join(u'/'); }, true), expected.replace(u'@', m_dir->path()));
+        // The refresh raises what the table's state calls for; the station's query lists its records.
+        const auto records = [this] {
+            control();
+            return m_station->pumpRecords(QStringLiteral("BOMBA01")).join(u'/');
+        };
+        QCOMPARE(outcome(records, true), expected.replace(u'@', m_station->onC(QStringLiteral("wdn"))));
         QCOMPARE(TestFiles::read(table()), file == "no folder" ? QByteArray() : file);
     }
 
@@ -220,7 +212,8 @@ private Q_SLOTS:
         if (output.contains(QStringLiteral("ModuleNotFoundError")))
             QSKIP("python3-dbf is not installed");
         QCOMPARE(output, "0 True 2026-03-16 14:03:22 1.5 8.99\nFalse 2026-03-16 14:03:22 10.0 59.9\n");
-        QCOMPARE(readAll(), (QStringList { "20260316|14:03:22|20.500|122.80", "|14:07:10|20.500|122.80" }));
+        QCOMPARE(m_station->pumpRecords(QStringLiteral("BOMBA01")),
+            (QStringList { "20260316|14:03:22|20.500|122.80", "|14:07:10|20.500|122.80" }));
     }
 
     // Bad input must leave the pump table as it was: the pump automation may be writing to it.
