@@ -12,6 +12,7 @@ namespace {
 
 const QByteArray Folder = "<folder>";
 const QByteArray Request = "[PEDIDO AUTOMACAO]\r\nComando=AUTOMACAO LEITURA ENCERRANTE\r\n";
+const QByteArray Unidentified = "[PEDIDO AUTOMACAO]\r\ncomando=automacao leitura encerrante\r\n";
 const QByteArray OldResponse = "[RETORNO AUTOMACAO]\r\nComando=AUTOMACAO LEITURA ENCERRANTE\r\nRetorno=ERRO\r\n";
 const QByteArray Ok = "[RETORNO AUTOMACAO]\r\nComando=AUTOMACAO LEITURA ENCERRANTE\r\nRetorno=OK\r\nParametro=??\r\n";
 
@@ -70,16 +71,12 @@ private Q_SLOTS:
             answered);
         row("lines after the command ignored", waiting(Request + "Comando=OUTRO\r\n"), Served, answered);
         row("no nozzles", waiting(), { Started, Finished },
-            { { "Resposta.txt",
-                "[RETORNO AUTOMACAO]\r\nComando=AUTOMACAO LEITURA ENCERRANTE\r\nRetorno=ERRO\r\n"
-                "Parametro=??\r\n" } },
-            QString(), 0);
+            { { "Resposta.txt", QByteArray(Ok).replace("Retorno=OK", "Retorno=ERRO") } }, QString(), 0);
         // The box comes before the nozzle's line, and the line shows what the object reports.
         row("missing totalizer", waiting(),
             QStringList { Started } + Nozzles + QStringList { " - Bico-5   Encerrante= 0,00", Finished }, answered,
             QString(), 5, false, { 5 });
-        row("command in small letters", waiting("[PEDIDO AUTOMACAO]\r\ncomando=automacao leitura encerrante\r\n"),
-            { NotIdentified }, untouched);
+        row("command in small letters", waiting(Unidentified), { NotIdentified }, untouched);
         row("header with a trailing blank", waiting("[PEDIDO AUTOMACAO] \r\nComando=AUTOMACAO LEITURA ENCERRANTE\r\n"),
             { NotIdentified }, untouched);
         row("command with a trailing blank", waiting("Comando=AUTOMACAO LEITURA ENCERRANTE \r\n"), { NotIdentified },
@@ -88,6 +85,11 @@ private Q_SLOTS:
         // Failures: everything stays in place, and the next check fails the same way.
         row("empty request", waiting(""), { Failed, Failed }, waiting(""));
         row("read-only old response", waiting(), ReadThenFailed + ReadThenFailed, waiting(), "Resposta.txt");
+        Files partial = waiting();
+        partial.insert("Resposta.tmp", "[RETORNO");
+        row("read-only old temporary response", partial, ReadThenFailed + ReadThenFailed, partial, "Resposta.tmp");
+        row("read-only unidentified request", waiting(Unidentified), { NotIdentified, Failed, NotIdentified, Failed },
+            waiting(Unidentified), "Solicitacao.txt");
         // The response is renamed into place only once the request is gone.
         row("read-only request", waiting(), ReadThenFailed + ReadThenFailed,
             { { "Solicitacao.txt", Request }, { "Resposta.tmp", Ok } }, "Solicitacao.txt");
@@ -150,7 +152,6 @@ private Q_SLOTS:
         QCOMPARE(exchangeFiles(folder), (Files { { "Solicitacao.txt", Request } }));
         bridge.polling().Timer1_Timer();
         QCOMPARE(exchangeFiles(folder), (Files { { "Resposta.txt", Ok } }));
-        QCOMPARE(bridge.EventLB().lines().mid(1), at(Served));
         QCOMPARE(t.boxes.takeBoxes(), QList<Box>());
     }
 };
