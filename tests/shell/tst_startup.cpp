@@ -98,41 +98,35 @@ private Q_SLOTS:
 
     void readsSettingsIntoFields_data()
     {
-        QTest::addColumn<QByteArray>("outras");
+        QTest::addColumn<QByteArray>("bicosText");
+        QTest::addColumn<QByteArray>("globalText");
         QTest::addColumn<int>("bicos");
-        QTest::addColumn<int>("empresaGlobal");
-        QTest::addColumn<bool>("globalBox");
-        QTest::newRow("8 nozzles") << QByteArray("Quantidade de Bicos=8\r\nEmpresaGlobal=2\r\n") << 8 << 2 << false;
-        QTest::newRow("8.5 rounds to 8") << QByteArray("Quantidade de Bicos=8.5\r\nEmpresaGlobal=2\r\n") << 8 << 2
-                                         << false;
-        QTest::newRow("9.5 rounds to 10")
-            << QByteArray("Quantidade de Bicos=9.5\r\nEmpresaGlobal=2\r\n") << 10 << 2 << false;
-        QTest::newRow("12 bicos") << QByteArray("Quantidade de Bicos=12 bicos\r\nEmpresaGlobal=2\r\n") << 12 << 2
-                                  << false;
-        QTest::newRow("abc") << QByteArray("Quantidade de Bicos=abc\r\nEmpresaGlobal=2\r\n") << 0 << 2 << false;
-        QTest::newRow("EmpresaGlobal 0.4 passes and stores 0")
-            << QByteArray("Quantidade de Bicos=1\r\nEmpresaGlobal=0.4\r\n") << 1 << 0 << false;
-        QTest::newRow("EmpresaGlobal -3")
-            << QByteArray("Quantidade de Bicos=1\r\nEmpresaGlobal=-3\r\n") << 1 << -3 << false;
-        QTest::newRow("EmpresaGlobal 0") << QByteArray("Quantidade de Bicos=1\r\nEmpresaGlobal=0\r\n") << 1 << 0
-                                         << true;
-        QTest::newRow("EmpresaGlobal empty")
-            << QByteArray("Quantidade de Bicos=1\r\nEmpresaGlobal=\r\n") << 1 << 0 << true;
+        QTest::addColumn<int>("global"); // 999: the "EmpresaGlobal" box, and 0 stored
+        QTest::newRow("8 nozzles") << QByteArray("8") << QByteArray("2") << 8 << 2;
+        QTest::newRow("8.5 rounds to 8") << QByteArray("8.5") << QByteArray("2") << 8 << 2;
+        QTest::newRow("9.5 rounds to 10") << QByteArray("9.5") << QByteArray("2") << 10 << 2;
+        QTest::newRow("12 bicos") << QByteArray("12 bicos") << QByteArray("2") << 12 << 2;
+        QTest::newRow("abc") << QByteArray("abc") << QByteArray("2") << 0 << 2;
+        QTest::newRow("EmpresaGlobal 0.4 passes, stores 0") << QByteArray("1") << QByteArray("0.4") << 1 << 0;
+        QTest::newRow("EmpresaGlobal -3") << QByteArray("1") << QByteArray("-3") << 1 << -3;
+        QTest::newRow("EmpresaGlobal 0") << QByteArray("1") << QByteArray("0") << 1 << 999;
+        QTest::newRow("EmpresaGlobal empty") << QByteArray("1") << QByteArray("") << 1 << 999;
     }
     void readsSettingsIntoFields()
     {
-        QFETCH(QByteArray, outras);
+        QFETCH(QByteArray, bicosText);
+        QFETCH(QByteArray, globalText);
         QFETCH(int, bicos);
-        QFETCH(int, empresaGlobal);
-        QFETCH(bool, globalBox);
+        QFETCH(int, global);
         TestStation station;
-        station.writeIni(ini(outras + "Codigo da Empresa=7\r\nNome da Empresa=Posto " + QByteArray(300, 'x')));
+        station.writeIni(ini("Quantidade de Bicos=" + bicosText + "\r\nEmpresaGlobal=" + globalText
+            + "\r\nCodigo da Empresa=7\r\nNome da Empresa=Posto " + QByteArray(300, 'x')));
         Bridge bridge(station.ports());
         QCOMPARE(bridge.Form_Load(), Outcome::Running);
-        QCOMPARE(station.boxes.takeBoxes(), globalBox ? QList<Box> { EmpresaGlobalBox } : QList<Box>());
+        QCOMPARE(station.boxes.takeBoxes(), global == 999 ? QList<Box> { EmpresaGlobalBox } : QList<Box>());
         QCOMPARE(int(bridge.settings().lQuantidadeBicos), bicos);
         QCOMPARE(int(bridge.settings().lCodigoEmpresa), 7);
-        QCOMPARE(int(bridge.emailRequest().gEmpresaGlobal), empresaGlobal);
+        QCOMPARE(int(bridge.emailRequest().gEmpresaGlobal), global == 999 ? 0 : global);
         QCOMPARE(bridge.settings().lNomeEmpresa, QStringLiteral("Posto ") + QString(248, u'x'));
         QCOMPARE(bridge.dataNolvex().DatabaseName(), QStringLiteral("C:\\wdn\\matriz"));
     }
