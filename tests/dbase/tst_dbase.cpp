@@ -152,6 +152,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("changed");
         QTest::newRow("record unchanged") << QByteArray();
+        QTest::newRow("another record in its place") << RawDbf::table({ Three[0], Three[2], Three[2] });
         QTest::newRow("record deleted by another program")
             << RawDbf::table({ Three[0], '*' + Three[1].mid(1), Three[2] });
         QTest::newRow("table cut short") << RawDbf::table(Three).left(Second + 10);
@@ -167,12 +168,14 @@ private Q_SLOTS:
         DataControl dataNolvex = control();
         QCOMPARE(outcome([&] { return dataNolvex.Fields(u"Bico").text(); }), "#3265");
         dataNolvex.MoveNext();
-        if (changed.isEmpty() && !changed.isNull())
+        const bool removed = changed.isEmpty() && !changed.isNull();
+        if (removed)
             QFile::remove(table());
         else if (!changed.isNull())
             TestFiles::write(table(), changed);
         QCOMPARE(outcome([&] { return dataNolvex.Delete(), QString(); }), changed.isNull() ? "" : "#3021");
         QCOMPARE(TestFiles::read(table()), changed.isNull() ? QByteArray(before).replace(Second, 1, "*") : changed);
+        QCOMPARE(QFileInfo::exists(table()), !removed);
         if (!changed.isNull())
             return;
         QCOMPARE(outcome([&] { return dataNolvex.Fields(u"Hora").text(); }), "#3167");
