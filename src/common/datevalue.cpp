@@ -29,8 +29,8 @@ Parts split(double days)
 std::optional<QDate> dateFromText(QStringView text, const QLocale& locale)
 {
     const QString value = text.toString();
-    const QString formats[] = { QStringLiteral("dd/MM/yyyy"), QStringLiteral("d/M/yyyy"), QStringLiteral("yyyy-MM-dd"),
-        QStringLiteral("yyyyMMdd"), locale.dateFormat(QLocale::ShortFormat) };
+    const QString formats[] = { QStringLiteral("dd/MM/yyyy"), QStringLiteral("d/M/yyyy"), QStringLiteral("dd/MM/yy"),
+        QStringLiteral("yyyy-MM-dd"), QStringLiteral("yyyyMMdd"), locale.dateFormat(QLocale::ShortFormat) };
     for (const QString& format : formats) {
         const QDate date = QDate::fromString(value, format);
         // Two-digit years read as 19xx; like the platform's own window, 00 to 29 are this century.

@@ -19,8 +19,9 @@ public:
     static DateValue fromDate(QDate date);
     static DateValue fromTime(QTime time);
     static DateValue fromDateTime(const QDateTime& dateTime);
-    // Reads a date, a time of day, or both separated by a blank: the locale's short date,
-    // dd/MM/yyyy, yyyy-MM-dd and yyyyMMdd; H:mm:ss and H:mm. Empty optional for anything else.
+    // Reads a date, a time of day, or both separated by a blank: dd/MM/yyyy, dd/MM/yy (this
+    // century up to 29), yyyy-MM-dd, yyyyMMdd or the locale's short date; H:mm:ss and H:mm. Empty
+    // optional for anything else.
     static std::optional<DateValue> fromText(QStringView text, const QLocale& locale = QLocale());
 
     constexpr double days() const { return m_days; }
