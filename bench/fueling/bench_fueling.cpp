@@ -123,7 +123,7 @@ void backlog(int fuelings)
     std::printf("backlog of %d fuelings over %d nozzles\n", fuelings, Nozzles);
     std::printf("  bridge (read, register, log, totalizer, delete)  %8.0f fuelings/s\n", fuelings / bridgeSeconds);
     std::printf("  plain SQL (the same durable statements)          %8.0f fuelings/s\n", fuelings / plainSeconds);
-    std::printf("  ratio (plain / bridge)                           %8.2f\n",
+    std::printf("  ratio (bridge time / plain time)                 %8.2f\n",
         plainSeconds > 0 ? bridgeSeconds / plainSeconds : 0);
 }
 
