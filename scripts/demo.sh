@@ -27,6 +27,10 @@ export AUTOQUORVAN_DRIVES="$root/$build_dir/demo/drives"
 system_dir="$AUTOQUORVAN_DRIVES/C/Quorvan/AutoQuorvanNolvex"
 pump_dir="$AUTOQUORVAN_DRIVES/C/wdn/matriz"
 mkdir -p "$system_dir" "$pump_dir" "$AUTOQUORVAN_DRIVES/C/Automacao" "$AUTOQUORVAN_DRIVES/C/vb5/kvt"
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+    export XDG_RUNTIME_DIR="$root/$build_dir/demo/runtime"
+    mkdir -p -m 0700 "$XDG_RUNTIME_DIR"
+fi
 
 # The settings file is Windows-1252 text with CR LF, as a station's is: "Auto Posto São João".
 printf '%s\r\n' '[LOCALIZACAO]' 'Local banco dados nolvex=C:\wdn\matriz' \
@@ -58,6 +62,8 @@ trap stop INT TERM EXIT
 if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
     echo "No display: the bridge runs on Qt's offscreen platform." >&2
     export QT_QPA_PLATFORM=offscreen
+    # The offscreen platform has no tray to connect to; Qt says so once, which is no news here.
+    export QT_LOGGING_RULES="qt.core.qobject.connect=false"
 fi
 # Brazilian separators in the event lines, as at a station.
 LANG=pt_BR.UTF-8 LC_ALL= "$bridge" &
