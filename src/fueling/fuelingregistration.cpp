@@ -141,10 +141,8 @@ void FuelingRegistration::completePrice()
         else
             lValorUnitario = produto.ValorUnitario;
     }
-    // The total is rounded to whole cents the way the pattern writes it, and read back.
+    // The total is rounded to whole cents (halves away from zero) the way the pattern writes it,
+    // and read back; our own text always reads back.
     const QLocale locale;
-    const auto total = Money::fromText((lValorUnitario * lQuantidade).format(u"00000000.00", locale), locale);
-    if (!total)
-        throw Error::typeMismatch((lValorUnitario * lQuantidade).format(u"00000000.00", locale));
-    lValorTotal = *total;
+    lValorTotal = *Money::fromText((lValorUnitario * lQuantidade).format(u"00000000.00", locale), locale);
 }
