@@ -4,6 +4,8 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
+#include <algorithm>
+#include <array>
 
 // The pump automation appends while the bridge reads and deletes: nothing may be lost or counted
 // twice, whatever the interleaving.
@@ -24,25 +26,18 @@ private Q_SLOTS:
         Bridge bridge(station.ports());
         QCOMPARE(bridge.Form_Load(), Bridge::StartupOutcome::Running);
 
-        QList<QProcess*> writers;
+        std::array<QProcess, Nozzles> writers;
         for (int bico = 1; bico <= Nozzles; ++bico) {
-            auto* writer = new QProcess(this);
-            writer->start(QStringLiteral(AUTOQUORVAN_BOMBA),
+            writers[bico - 1].start(QStringLiteral(AUTOQUORVAN_BOMBA),
                 { station.pumpFolder(), QString::number(bico), QStringLiteral("--quantidade"),
                     QString::number(PerNozzle), QStringLiteral("--litros"), QStringLiteral("%1.125").arg(bico),
                     QStringLiteral("--valor"), QStringLiteral("10") });
-            writers << writer;
         }
-        const auto finished = [&] {
-            for (QProcess* writer : writers) {
-                if (writer->state() != QProcess::NotRunning)
-                    return false;
-            }
-            return true;
-        };
-        QTRY_VERIFY_WITH_TIMEOUT(finished(), 120000);
-        for (QProcess* writer : writers)
-            QCOMPARE(writer->exitCode(), 0);
+        // Waiting turns the event loop, so the bridge's own timer runs its cycles meanwhile.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            std::ranges::all_of(writers, [](const QProcess& w) { return w.state() == QProcess::NotRunning; }), 120000);
+        for (const QProcess& writer : writers)
+            QCOMPARE(writer.exitCode(), 0);
         QTRY_COMPARE_WITH_TIMEOUT(station.fuelings().size(), qsizetype(Nozzles * PerNozzle), 120000);
 
         for (qint16 bico = 1; bico <= Nozzles; ++bico) {

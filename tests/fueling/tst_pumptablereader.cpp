@@ -1,4 +1,5 @@
 #include "backoffice/sqlconnection.h"
+#include "dbase/dbfappender.h"
 #include "support/rawdbf.h"
 #include "support/testfiles.h"
 #include "support/teststation.h"
@@ -6,6 +7,8 @@
 #include <QTest>
 
 using RawDbf::record;
+// Table name to its records; no records: the table is missing.
+using Tables = QMap<QString, QByteArrayList>;
 
 class TestPumpTableReader : public QObject {
     Q_OBJECT
@@ -15,13 +18,9 @@ private:
     std::unique_ptr<Bridge> m_bridge;
 
     QString table(const QString& name) const { return m_station->pumpFolder() + u'/' + name; }
-    void writeTable(const QString& name, const QList<QByteArray>& records)
+    void writeTable(const QString& name, const QByteArrayList& records)
     {
         TestFiles::write(table(name), RawDbf::table(records));
-    }
-    void sql(const char* statement)
-    {
-        m_station->backOffice->records("test").run(QString::fromLatin1(statement), "test");
     }
     void start(int bicos)
     {
@@ -30,17 +29,31 @@ private:
         QCOMPARE(m_bridge->Form_Load(), Bridge::StartupOutcome::Running);
     }
     void cycle() { m_bridge->polling().Timer1_Timer(); }
+    void sql(const QString& statement) { m_station->backOffice->records("test").run(statement, "test"); }
+    // The log file holds every message behind the time; the list only the registrations.
+    void compareLog(QStringList messages, const char* time = "14:05:31")
+    {
+        for (QString& message : messages)
+            message
+                = QLatin1StringView(time) + QStringLiteral(" - ") + message.replace("<pumps>", m_station->pumpFolder());
+        QCOMPARE(m_station->logLines(), messages);
+        if (QLatin1StringView(time) == "14:05:31")
+            QCOMPARE(m_bridge->EventLB().lines().mid(1), messages.filter(QStringLiteral("Gravado")));
+    }
 
 private Q_SLOTS:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil)); }
+    // Nozzles 1, 2 and 100 sell product 1 and have a totalizer, 3 has none, 4 sells a product whose
+    // code needs more than 16 bits, 5 is unknown to the back-office. Every table up to 99 is empty.
     void init()
     {
         m_station = std::make_unique<TestStation>();
-        for (qint16 bico = 1; bico <= 3; ++bico)
+        for (const qint16 bico : { 1, 2, 100 })
             m_station->addNozzle(bico, 1, "5.999", "1000");
+        m_station->addNozzle(3, 1, "5.999");
         m_station->addNozzle(4, 40000, "1");
-        for (const char* name : { "BOMBA01.DBF", "BOMBA02.DBF", "BOMBA03.DBF", "BOMBA04.DBF", "BOMBA05.DBF" })
-            writeTable(QLatin1StringView(name), {});
+        for (int bico = 1; bico < 100; ++bico)
+            writeTable(DbfAppender::pumpTableName(bico), {});
     }
     void cleanup()
     {
@@ -48,122 +61,132 @@ private Q_SLOTS:
         QCOMPARE(m_station->boxes.takeBoxes(), QList<RecordingMessageBox::Box>());
     }
 
-    void emptiesTablesInStoredOrder()
+    // messages: the log after two cycles, without the time. The first `persisting` of them are a
+    // failure's: written once, again in the next hour's file, and no more once the table is repaired.
+    // left: the records still in the first table.
+    void twoCycles_data()
     {
-        writeTable(QStringLiteral("BOMBA02.DBF"),
-            { record("20261206", "14:00:01", "10.000", "59.99"), record("20261205", "23:59:59", "2.25", "13.50") });
-        writeTable(QStringLiteral("BOMBA03.DBF"), { record("", "08:00:00", "1", "6") });
-        start(3);
-        cycle();
-        QCOMPARE(m_station->fuelings(),
-            QStringList({ "2 2026-12-06 14:00:01 1 5.9990 10.0000 59.9900",
-                "2 2026-12-05 23:59:59 1 5.9990 2.2500 13.5000", "3 2026-12-06 08:00:00 1 5.9990 1.0000 6.0000" }));
-        QCOMPARE(m_station->pumpRecords(QStringLiteral("BOMBA02.DBF")), QStringList());
-        QCOMPARE(m_station->pumpRecords(QStringLiteral("BOMBA03.DBF")), QStringList());
-        QCOMPARE(m_station->totalizer(2), QStringLiteral("1012.2500"));
-        QCOMPARE(m_bridge->EventLB().lines().mid(1),
-            QStringList({ "14:05:31 - Gravado no Banco Bico-2   Total= 59,99",
-                "14:05:31 - Gravado no Banco Bico-2   Total= 13,50",
-                "14:05:31 - Gravado no Banco Bico-3   Total= 6,00" }));
-        QCOMPARE(m_station->logLines().size(), 3);
+        QTest::addColumn<int>("bicos");
+        QTest::addColumn<Tables>("tables");
+        QTest::addColumn<QStringList>("fuelings");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<int>("persisting");
+        QTest::addColumn<int>("left");
+        const QByteArrayList one { record("20261206", "10:00:00", "3", "18") };
+        const QString fueling = QStringLiteral("2026-12-06 10:00:00 1 5.9990 3.0000 18.0000");
+        const auto registered = [](int bico) {
+            return QStringList { QStringLiteral("Gravado no Banco Bico-%1   Total= 18,00").arg(bico),
+                QStringLiteral("ERRO AutoAtualTabeEncerranteAtual: bico não cadastrado=%1").arg(bico) };
+        };
+        QTest::newRow("three records in stored order, blank Data is today")
+            << 3
+            << Tables { { "BOMBA02.DBF",
+                   { record("20261206", "14:00:01", "10.000", "59.99"), record("20261205", "23:59:59", "2.25", "13.50"),
+                       record("", "08:00:00", "1", "6") } } }
+            << QStringList { "2 2026-12-06 14:00:01 1 5.9990 10.0000 59.9900",
+                   "2 2026-12-05 23:59:59 1 5.9990 2.2500 13.5000", "2 2026-12-06 08:00:00 1 5.9990 1.0000 6.0000" }
+            << QStringList { "Gravado no Banco Bico-2   Total= 59,99", "Gravado no Banco Bico-2   Total= 13,50",
+                   "Gravado no Banco Bico-2   Total= 6,00" }
+            << 0 << 0;
+        QTest::newRow("no nozzles: no table read")
+            << 0 << Tables { { "BOMBA01.DBF", one } } << QStringList() << QStringList() << 0 << 1;
+        QTest::newRow("nozzle without a totalizer")
+            << 3 << Tables { { "BOMBA03.DBF", one } } << QStringList { "3 " + fueling } << registered(3) << 0 << 0;
+        QTest::newRow("unknown nozzle: product 0, price 0")
+            << 5 << Tables { { "BOMBA05.DBF", one } } << QStringList { "5 2026-12-06 10:00:00 0 0.0000 3.0000 18.0000" }
+            << registered(5) << 0 << 0;
+        QTest::newRow("nozzle 100 in a lower-case file")
+            << 100 << Tables { { "bomba100.dbf", one } } << QStringList { "100 " + fueling }
+            << registered(100).mid(0, 1) << 0 << 0;
+        QTest::newRow("product code beyond 16 bits stays")
+            << 4 << Tables { { "BOMBA04.DBF", one } } << QStringList()
+            << QStringList { "ERRO LoopBomba: Erro Desconhecido! BOMBA04.DBF xFase=16", "ERRO: 6 - Estouro" } << 2 << 1;
+        // A table that fails holds back its record and those behind it, not the tables after it.
+        const auto failure = [&](const char* row, const QByteArrayList& records, const QStringList& messages) {
+            QTest::newRow(row) << 3 << Tables { { "BOMBA02.DBF", records }, { "BOMBA03.DBF", one } }
+                               << QStringList { "3 " + fueling } << messages + registered(3) << int(messages.size())
+                               << int(records.size());
+        };
+        failure("blank Hora", { record("20261206", "", "1", "6"), record("20261206", "10:05:00", "4", "24") },
+            { "ERRO LoopBomba: ERRO: Uso inválido de Nulo", "ERRO LoopBomba: lNomeArquivo: BOMBA02.DBF xFase=11" });
+        failure("blank Litros", { record("20261206", "10:00:00", "", "6") },
+            { "ERRO LoopBomba: ERRO: Uso inválido de Nulo", "ERRO LoopBomba: lNomeArquivo: BOMBA02.DBF xFase=13" });
+        failure("Hora that is no time", { record("20261206", "xx:yy", "1", "6") },
+            { "ERRO LoopBomba: Erro Desconhecido! BOMBA02.DBF xFase=11", "ERRO: 13 - Tipos incompatíveis: \"xx:yy\"" });
+        failure("missing table", {},
+            { "ERRO LoopBomba: dataNolvex.DatabaseName=C:\\wdn\\matriz",
+                "ERRO LoopBomba: dataNolvex.RecordSource=BOMBA02.DBF",
+                "ERRO LoopBomba: Erro Desconhecido! BOMBA02.DBF xFase=0",
+                "ERRO: 3024 - Não foi possível encontrar o arquivo '<pumps>/BOMBA02.DBF'." });
     }
-
-    void failuresLeaveTheRecordAndAreWrittenOncePerHour_data()
+    void twoCycles()
     {
-        QTest::addColumn<QList<QByteArray>>("records"); // none: the table is missing
-        QTest::addColumn<QStringList>("lines");
-        const QList<QByteArray> behind { record("20261206", "10:00:00", "1", "6") };
-        QTest::newRow("blank Hora") << QList<QByteArray> { record("20261206", "", "1", "6") } + behind
-                                    << QStringList { "14:05:31 - ERRO LoopBomba: ERRO: Uso inválido de Nulo",
-                                           "14:05:31 - ERRO LoopBomba: lNomeArquivo: BOMBA02.DBF xFase=11" };
-        QTest::newRow("blank Litros") << QList<QByteArray> { record("20261206", "10:00:00", "", "6") }
-                                      << QStringList { "14:05:31 - ERRO LoopBomba: ERRO: Uso inválido de Nulo",
-                                             "14:05:31 - ERRO LoopBomba: lNomeArquivo: BOMBA02.DBF xFase=13" };
-        QTest::newRow("Hora that is no time")
-            << QList<QByteArray> { record("20261206", "xx:yy", "1", "6") }
-            << QStringList { "14:05:31 - ERRO LoopBomba: Erro Desconhecido! BOMBA02.DBF xFase=11",
-                   "14:05:31 - ERRO: 13 - Tipos incompatíveis: \"xx:yy\"" };
-        QTest::newRow("missing table") << QList<QByteArray>()
-                                       << QStringList {
-                                              "14:05:31 - ERRO LoopBomba: dataNolvex.DatabaseName=C:\\wdn\\matriz",
-                                              "14:05:31 - ERRO LoopBomba: dataNolvex.RecordSource=BOMBA02.DBF",
-                                              "14:05:31 - ERRO LoopBomba: Erro Desconhecido! BOMBA02.DBF xFase=0",
-                                              "14:05:31 - ERRO: 3024 - "
-                                          };
-    }
-    void failuresLeaveTheRecordAndAreWrittenOncePerHour()
-    {
-        QFETCH(QList<QByteArray>, records);
-        QFETCH(QStringList, lines);
-        if (records.isEmpty())
-            QFile::remove(table(QStringLiteral("BOMBA02.DBF")));
-        else
-            writeTable(QStringLiteral("BOMBA02.DBF"), records);
-        writeTable(QStringLiteral("BOMBA03.DBF"), { record("20261206", "11:00:00", "1", "6") });
-        start(3);
+        QFETCH(int, bicos);
+        QFETCH(Tables, tables);
+        QFETCH(QStringList, fuelings);
+        QFETCH(QStringList, messages);
+        QFETCH(int, persisting);
+        QFETCH(int, left);
+        for (auto [name, records] : tables.asKeyValueRange()) {
+            if (records.isEmpty())
+                QFile::remove(table(name));
+            else
+                writeTable(name, records);
+        }
+        start(bicos);
         cycle();
         cycle();
-        const QStringList written = m_station->logLines();
-        QCOMPARE(written.size(), lines.size() + 1);
-        for (int i = 0; i < lines.size(); ++i)
-            QVERIFY2(written[i].startsWith(lines[i]), qPrintable(written[i]));
-        QCOMPARE(m_station->pumpRecords(QStringLiteral("BOMBA02.DBF")).size(), records.size());
-        QCOMPARE(m_station->fuelings().size(), 1);
+        compareLog(messages);
+        QCOMPARE(m_station->fuelings(), fuelings);
+        QCOMPARE(m_station->pumpRecords(tables.firstKey()).size(), left);
+        QCOMPARE(m_bridge->reader().lBicoAtual, qint16(bicos + 1));
 
-        // A new hour's file gets the lines again; once the table is repaired they stop.
         m_station->clock.advance(3600);
         cycle();
-        QCOMPARE(m_station->logLines().size(), lines.size());
-        writeTable(QStringLiteral("BOMBA02.DBF"), {});
+        for (const QString& name : tables.keys())
+            writeTable(name, {});
         cycle();
-        QCOMPARE(m_station->logLines().size(), lines.size());
+        compareLog(messages.mid(0, persisting), "15:05:31");
     }
 
-    void whatTheBackOfficeKnowsOfTheNozzle_data()
-    {
-        QTest::addColumn<int>("bico");
-        QTest::addColumn<QStringList>("fuelings");
-        QTest::addColumn<QStringList>("lines");
-        QTest::newRow("unknown nozzle: product 0, price 0")
-            << 5 << QStringList { "5 2026-12-06 10:00:00 0 0.0000 3.0000 18.0000" }
-            << QStringList { "14:05:31 - ERRO AutoAtualTabeEncerranteAtual: bico não cadastrado=5" };
-        QTest::newRow("product code beyond 16 bits stays")
-            << 4 << QStringList()
-            << QStringList { "14:05:31 - ERRO LoopBomba: Erro Desconhecido! BOMBA04.DBF xFase=16",
-                   "14:05:31 - ERRO: 6 - Estouro" };
-    }
-    void whatTheBackOfficeKnowsOfTheNozzle()
-    {
-        QFETCH(int, bico);
-        QFETCH(QStringList, fuelings);
-        QFETCH(QStringList, lines);
-        const QString name = QStringLiteral("BOMBA%1.DBF").arg(bico, 2, 10, QChar(u'0'));
-        writeTable(name, { record("20261206", "10:00:00", "3", "18") });
-        start(5);
-        cycle();
-        QCOMPARE(m_station->fuelings(), fuelings);
-        QCOMPARE(m_station->pumpRecords(name).size(), fuelings.isEmpty() ? 1 : 0);
-        QCOMPARE(m_station->logLines().mid(m_station->logLines().size() - lines.size()), lines);
-    }
-
+    // happening: "duplicate", "delete", or the actions of a trigger through which the back-office
+    // refuses (IGNORE) or fails (ABORT) the insert in each cycle, as a real database can, until
+    // repaired; meanwhile the record and the one behind it wait.
     void registeredOnceWhateverHappensAfterTheInsert_data()
     {
         QTest::addColumn<QString>("happening");
-        QTest::newRow("record read twice") << "duplicate";
-        QTest::newRow("delete fails") << "delete";
-        QTest::newRow("back-office refuses until repaired") << "refuse";
+        QTest::addColumn<QStringList>("messages");
+        const QString refused = QStringLiteral("** ERRO ** Abastecimento Não Foi Incluído: Data=06/12/2026 - "
+                                               "Hora=10:00:00 - Bico=1 - Valor Total=18");
+        const QString first = QStringLiteral("Gravado no Banco Bico-1   Total= 18,00");
+        const QString second = QStringLiteral("Gravado no Banco Bico-1   Total= 24,00");
+        QTest::newRow("record read twice") << "duplicate" << QStringList { first, second };
+        QTest::newRow("delete fails")
+            << "delete"
+            << QStringList { first, "ERRO LoopBomba: Erro Desconhecido! BOMBA01.DBF xFase=18",
+                   "ERRO: 3051 - Não foi possível abrir o arquivo '<pumps>/BOMBA01.DBF' (Is a directory).", second };
+        QTest::newRow("back-office refuses twice") << "IGNORE/IGNORE" << QStringList { refused, first, second };
+        QTest::newRow("back-office refuses, then fails")
+            << "IGNORE/ABORT, 'recusado pelo gatilho'"
+            << QStringList { refused,
+                   "ERRO AutoAtualTabeAbastecimento: clsAbastecimento.Inclui: recusado pelo gatilho Unable to fetch "
+                   "row - Err: 3146",
+                   first, second };
     }
     void registeredOnceWhateverHappensAfterTheInsert()
     {
         QFETCH(QString, happening);
-        const QString path = table(QStringLiteral("BOMBA01.DBF"));
-        const QList<QByteArray> records { record("20261206", "10:00:00", "3", "18"),
+        QFETCH(QStringList, messages);
+        const QString name = QStringLiteral("BOMBA01.DBF");
+        const QString path = table(name);
+        const QByteArrayList records { record("20261206", "10:00:00", "3", "18"),
             record("20261206", "10:05:00", "4", "24") };
-        writeTable(QStringLiteral("BOMBA01.DBF"), records);
-        if (happening == u"refuse")
-            sql("CREATE TRIGGER refuse BEFORE INSERT ON abastecimentos BEGIN SELECT RAISE(IGNORE); END");
+        writeTable(name, records);
         start(1);
-        if (happening == u"delete") {
+        if (happening == u"duplicate") {
+            cycle();
+            writeTable(name, records);
+        } else if (happening == u"delete") {
             // The registration asks the time for its event line: then the table turns into a
             // folder, so the delete that follows cannot open it.
             m_station->clock.whenAsked = [&] {
@@ -172,54 +195,26 @@ private Q_SLOTS:
                     QDir().mkpath(path);
                 }
             };
-        }
-        cycle();
-        m_station->clock.whenAsked = nullptr;
-        if (happening == u"delete") {
-            QCOMPARE(m_station->logLines().at(1),
-                QStringLiteral("14:05:31 - ERRO LoopBomba: Erro Desconhecido! BOMBA01.DBF xFase=18"));
+            cycle();
+            m_station->clock.whenAsked = nullptr;
             QDir(path).removeRecursively();
             QFile::rename(path + QStringLiteral(".aside"), path);
-        } else if (happening == u"refuse") {
-            cycle();
-            QCOMPARE(m_station->pumpRecords(QStringLiteral("BOMBA01.DBF")).size(), 2);
-            QCOMPARE(m_station->logLines(),
-                QStringList { "14:05:31 - ** ERRO ** Abastecimento Não Foi Incluído: Data=06/12/2026 - "
-                              "Hora=10:00:00 - Bico=1 - Valor Total=18" });
-            sql("DROP TRIGGER refuse");
         } else {
-            writeTable(QStringLiteral("BOMBA01.DBF"), records);
+            for (const QString& action : happening.split(u'/')) {
+                sql(QStringLiteral("DROP TRIGGER IF EXISTS refuse"));
+                sql(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON abastecimentos BEGIN SELECT RAISE(%1); END")
+                        .arg(action));
+                cycle();
+            }
+            sql(QStringLiteral("DROP TRIGGER refuse"));
         }
         cycle();
-        QCOMPARE(m_station->fuelings().size(), 2);
-        QCOMPARE(m_station->pumpRecords(QStringLiteral("BOMBA01.DBF")), QStringList());
+        compareLog(messages);
+        QCOMPARE(m_station->fuelings(),
+            QStringList(
+                { "1 2026-12-06 10:00:00 1 5.9990 3.0000 18.0000", "1 2026-12-06 10:05:00 1 5.9990 4.0000 24.0000" }));
+        QCOMPARE(m_station->pumpRecords(name), QStringList());
         QCOMPARE(m_station->totalizer(1), QStringLiteral("1007.0000"));
-    }
-
-    void tableNamesAndNozzleCount_data()
-    {
-        QTest::addColumn<int>("bicos");
-        QTest::addColumn<QString>("lastName");
-        QTest::addColumn<int>("lastBico");
-        QTest::newRow("no nozzles") << 0 << QString() << 1;
-        QTest::newRow("three") << 3 << "BOMBA03.DBF" << 4;
-        QTest::newRow("nozzle 100 in a lower-case file") << 100 << "BOMBA100.DBF" << 101;
-    }
-    void tableNamesAndNozzleCount()
-    {
-        QFETCH(int, bicos);
-        QFETCH(QString, lastName);
-        QFETCH(int, lastBico);
-        for (int bico = 6; bico < bicos; ++bico)
-            writeTable(QStringLiteral("BOMBA%1.DBF").arg(bico, 2, 10, QChar(u'0')), {});
-        m_station->addNozzle(100, 1, "1", "0");
-        writeTable(QStringLiteral("bomba100.dbf"), { record("20261206", "10:00:00", "3", "18") });
-        start(bicos);
-        cycle();
-        QCOMPARE(m_bridge->reader().lNomeArquivo, lastName);
-        QCOMPARE(int(m_bridge->reader().lBicoAtual), lastBico);
-        QCOMPARE(m_station->fuelings().size(), bicos == 100 ? 1 : 0);
-        QCOMPARE(m_station->logLines().size(), bicos == 100 ? 1 : 0);
     }
 
     void requestCheckOnEveryTenthCycle()
@@ -230,13 +225,11 @@ private Q_SLOTS:
         for (int i = 1; i <= 9; ++i)
             cycle();
         QVERIFY(QFile::exists(request));
-        QCOMPARE(m_bridge->polling().lContadorTimer, qint16(9));
         cycle();
         QVERIFY(!QFile::exists(request));
+        // Counted afresh, so that the twentieth cycle checks again; the timer is re-armed after each cycle.
         QCOMPARE(m_bridge->polling().lContadorTimer, qint16(0));
-        QVERIFY(QFile::exists(m_station->exchangeFolder() + QStringLiteral("/Resposta.txt")));
-        QCOMPARE(m_bridge->Timer1().interval(), 30);
-        QVERIFY(m_bridge->Timer1().isActive());
+        QVERIFY(m_bridge->Timer1().isActive() && m_bridge->Timer1().interval() == 30);
     }
 };
 
