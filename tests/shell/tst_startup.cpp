@@ -1,35 +1,32 @@
-#include "backoffice/backofficeadmin.h"
 #include "shell/bridge.h"
 #include "support/teststation.h"
 
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
+#include <cstdio>
 
 using Box = RecordingMessageBox::Box;
 using Outcome = Bridge::StartupOutcome;
 
 namespace {
 
-const Box EmpresaGlobalBox { QStringLiteral("O Arquivo AutoQuorvan.INI, deve ter o campo EmpresaGlobal!\r\n"
-                                            "Entre em contato com o suporte técnico."),
-    MessageStyle::Critical, QStringLiteral("Erro de Configuração!") };
-const Box NoBackOfficeBox { QStringLiteral("A automação não irá funcionar por falta de comunicação com o banco de "
-                                           "dados!\nEntre em contato com o suporte técnico."),
-    MessageStyle::Critical, QStringLiteral("Erro de Comunicação!") };
-const Box OverflowBox { QStringLiteral("Erro em tempo de execução '6':\n\nEstouro"), MessageStyle::Critical,
-    QStringLiteral("AutoQuorvanNolvex") };
+const Box CopyRunningBox { "Atenção! Este Programa já encontra-se aberto!", MessageStyle::Exclamation,
+    "AutoQuorvanNolvex está aberto!" };
+const Box EmpresaGlobalBox {
+    "O Arquivo AutoQuorvan.INI, deve ter o campo EmpresaGlobal!\r\nEntre em contato com o suporte técnico.",
+    MessageStyle::Critical, "Erro de Configuração!"
+};
+const Box NoBackOfficeBox { "A automação não irá funcionar por falta de comunicação com o banco de dados!\nEntre em "
+                            "contato com o suporte técnico.",
+    MessageStyle::Critical, "Erro de Comunicação!" };
+const Box OverflowBox { "Erro em tempo de execução '6':\n\nEstouro", MessageStyle::Critical, "AutoQuorvanNolvex" };
 
 Box otherComputerBox(const QString& configured, const QString& current)
 {
-    return { QStringLiteral("Configurado para executar no computador: ") + configured
-            + QStringLiteral("\r\nComputador atual: ") + current,
-        MessageStyle::Critical, QStringLiteral("Erro de Configuração!") };
-}
-
-QByteArray ini(const QByteArray& outras, const QByteArray& computer = "POSTO01")
-{
-    return "[LOCALIZACAO]\r\nLocal banco dados nolvex=C:\\wdn\\matriz\r\nComputador com automacao=" + computer
-        + "\r\n[OUTRAS]\r\n" + outras;
+    return { "Configurado para executar no computador: " + configured + "\r\nComputador atual: " + current,
+        MessageStyle::Critical, "Erro de Configuração!" };
 }
 
 } // namespace
@@ -38,156 +35,152 @@ class TestStartup : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void outcomes_data()
+    // Three rows say in their name what else is true of the station. bicos, global: the settings'
+    // "Quantidade de Bicos" and "EmpresaGlobal". names: the configured computer and the host's
+    // name. nozzles, empresaGlobal: lQuantidadeBicos and gEmpresaGlobal after start-up.
+    void startup_data()
     {
-        QTest::addColumn<QByteArray>("settings");
-        QTest::addColumn<QString>("hostName");
-        QTest::addColumn<bool>("backOffice");
+        QTest::addColumn<QByteArray>("bicos");
+        QTest::addColumn<QByteArray>("global");
+        QTest::addColumn<QString>("names");
         QTest::addColumn<QList<Box>>("boxes");
-        QTest::addColumn<int>("outcome");
-        const QByteArray good = "Quantidade de Bicos=4\r\nCodigo da Empresa=1\r\nEmpresaGlobal=1\r\n";
-        QTest::newRow("all checks pass") << ini(good) << "POSTO01" << true << QList<Box>() << int(Outcome::Running);
-        QTest::newRow("names compared in upper case")
-            << ini(good, "posto01") << "Posto01" << true << QList<Box>() << int(Outcome::Running);
-        QTest::newRow("both names empty") << ini(good, "") << "" << true << QList<Box>() << int(Outcome::Running);
-        QTest::newRow("other computer") << ini(good, "caixa02") << "POSTO01" << true
-                                        << QList<Box> { otherComputerBox("CAIXA02", "POSTO01") } << int(Outcome::Idle);
-        QTest::newRow("EmpresaGlobal missing goes on") << ini("Quantidade de Bicos=4\r\n") << "POSTO01" << true
-                                                       << QList<Box> { EmpresaGlobalBox } << int(Outcome::Running);
-        QTest::newRow("back-office does not answer")
-            << ini(good) << "POSTO01" << false << QList<Box> { NoBackOfficeBox } << int(Outcome::End);
-        QTest::newRow("no settings file at all")
-            << QByteArray() << "POSTO01" << true
-            << QList<Box> { EmpresaGlobalBox, otherComputerBox(QString(), "POSTO01") } << int(Outcome::Idle);
-        QTest::newRow("nozzle count beyond 16 bits")
-            << ini("Quantidade de Bicos=40000\r\nEmpresaGlobal=1\r\n") << "POSTO01" << true
-            << QList<Box> { OverflowBox } << int(Outcome::End);
+        QTest::addColumn<Outcome>("outcome");
+        QTest::addColumn<int>("nozzles");
+        QTest::addColumn<int>("empresaGlobal");
+        const auto row = [](const char* name, const char* bicos, const char* global, const char* names,
+                             const QList<Box>& boxes, Outcome outcome, int nozzles, int empresaGlobal) {
+            QTest::newRow(name) << QByteArray(bicos) << QByteArray(global) << names << boxes << outcome << nozzles
+                                << empresaGlobal;
+        };
+        const char* same = "POSTO01/POSTO01";
+        using enum Outcome;
+        row("all checks pass, 8 nozzles", "8", "2", same, {}, Running, 8, 2);
+        row("another copy running", "8", "2", same, { CopyRunningBox }, End, 0, 0);
+        row("back-office does not answer", "8", "2", same, { NoBackOfficeBox }, End, 8, 2);
+        row("other computer", "8", "2", "caixa02/posto01", { otherComputerBox("CAIXA02", "POSTO01") }, Idle, 8, 2);
+        row("no settings file", "", "", "/POSTO01", { EmpresaGlobalBox, otherComputerBox("", "POSTO01") }, Idle, 0, 0);
+        row("names compared in upper case", "8", "2", "posto01/Posto01", {}, Running, 8, 2);
+        row("both names empty", "8", "2", "/", {}, Running, 8, 2);
+        row("8.5 nozzles rounds to 8", "8.5", "2", same, {}, Running, 8, 2);
+        row("9.5 nozzles and EmpresaGlobal 1.5 round to 10 and 2", "9.5", "1.5", same, {}, Running, 10, 2);
+        row("12 bicos", "12 bicos", "2", same, {}, Running, 12, 2);
+        row("abc nozzles", "abc", "2", same, {}, Running, 0, 2);
+        row("40000 nozzles beyond 16 bits", "40000", "2", same, { OverflowBox }, End, 0, 0);
+        row("EmpresaGlobal 0.4 passes, stores 0", "8", "0.4", same, {}, Running, 8, 0);
+        row("EmpresaGlobal -3", "8", "-3", same, {}, Running, 8, -3);
+        row("EmpresaGlobal 0 goes on", "8", "0", same, { EmpresaGlobalBox }, Running, 8, 0);
+        row("EmpresaGlobal empty", "8", "", same, { EmpresaGlobalBox }, Running, 8, 0);
     }
-    void outcomes()
+    void startup()
     {
-        QFETCH(QByteArray, settings);
-        QFETCH(QString, hostName);
-        QFETCH(bool, backOffice);
+        const QByteArray tag = QTest::currentDataTag();
+        QFETCH(QByteArray, bicos);
+        QFETCH(QByteArray, global);
+        QFETCH(QString, names);
         QFETCH(QList<Box>, boxes);
-        QFETCH(int, outcome);
+        QFETCH(Outcome, outcome);
+        QFETCH(int, nozzles);
+        QFETCH(int, empresaGlobal);
         TestStation station;
-        if (!settings.isEmpty())
-            station.writeIni(settings);
-        if (!backOffice)
+        // A value longer than the settings reader takes.
+        const QString name = "Posto " + QString(294, u'x');
+        if (tag != "no settings file") {
+            station.writeIni("[LOCALIZACAO]\r\nLocal banco dados nolvex=C:\\wdn\\matriz\r\nComputador com automacao="
+                + names.section(u'/', 0, 0).toLatin1() + "\r\n[OUTRAS]\r\nQuantidade de Bicos=" + bicos
+                + "\r\nEmpresaGlobal=" + global + "\r\nCodigo da Empresa=7\r\nNome da Empresa=" + name.toLatin1()
+                + "\r\n");
+        }
+        if (tag == "back-office does not answer")
             QVERIFY(QFile::remove(station.backOffice->settings().file));
-        QDir().mkpath(station.onC(QStringLiteral("vb5/kvt")));
-        station.host.name.name = hostName;
+        SingleInstance running(station.drives.root());
+        if (tag == "another copy running")
+            QVERIFY(running.acquire());
+        station.host.name.name = names.section(u'/', 1);
+        const QString request = station.onC(QStringLiteral("vb5/kvt/kvt_cadastro.ini"));
+        QDir().mkpath(QFileInfo(request).path());
+        bool requestAtBox = false;
+        station.boxes.whileOpen = [&](const Box&) { requestAtBox = QFile::exists(request); };
         Bridge bridge(station.ports());
         QSignalSpy tray(&bridge, &Bridge::trayIconRequested);
 
-        QCOMPARE(int(bridge.Form_Load()), outcome);
-
+        QCOMPARE(bridge.Form_Load(), outcome);
         QCOMPARE(station.boxes.takeBoxes(), boxes);
-        QCOMPARE(bridge.Timer1().isActive(), outcome == int(Outcome::Running));
-        if (bridge.Timer1().isActive())
-            QCOMPARE(bridge.Timer1().interval(), 30);
-        QCOMPARE(bridge.caption(), QStringLiteral("Quorvan Automação V-2.08.08-a"));
-        if (boxes != QList<Box> { OverflowBox }) {
-            QCOMPARE(tray.size(), 1);
-            QCOMPARE(tray.first().first().toInt(), 0);
-            QCOMPARE(bridge.EventLB().lines(), QStringList { QStringLiteral("14:05:31 - AutoQuorvan Iniciado: ") });
-            QCOMPARE(station.logFile(), QByteArray("14:05:31 - AutoQuorvan Iniciado: \r\n"));
+        QCOMPARE(bridge.Timer1().isActive() && bridge.Timer1().interval() == 30, outcome == Outcome::Running);
+        QCOMPARE(int(bridge.settings().lQuantidadeBicos), nozzles);
+        QCOMPARE(int(bridge.emailRequest().gEmpresaGlobal), empresaGlobal);
+        // The e-mail request is made before the box, and only when the back-office does not answer.
+        QCOMPARE(requestAtBox, tag == "back-office does not answer");
+        const QString message = "Empresa: " + name.left(254) + "\r\nData: 06/12/2026 as 14:05:31\r\n\r\n"
+            + "Conexao com banco de dados não ativa ao iniciar o AutoQuorvanNolvex.\r\n";
+        QCOMPARE(bridge.lMensagem(), requestAtBox ? message : QString());
+        // Neither a second copy nor a start-up error logs or shows the icon.
+        if (tag == "another copy running" || boxes == QList<Box> { OverflowBox }) {
+            QVERIFY(tray.isEmpty() && station.logFile().isEmpty() && bridge.EventLB().lines().isEmpty());
+            return;
         }
-        QCOMPARE(QFile::exists(station.onC(QStringLiteral("vb5/kvt/kvt_cadastro.ini"))), !backOffice);
+        QCOMPARE(QList<QVariantList>(tray), QList<QVariantList> { { 0 } });
+        QCOMPARE(bridge.EventLB().lines(), QStringList { QStringLiteral("14:05:31 - AutoQuorvan Iniciado: ") });
+        QCOMPARE(station.logFile(), QByteArray("14:05:31 - AutoQuorvan Iniciado: \r\n"));
+        const bool read = tag != "no settings file";
+        QCOMPARE(int(bridge.settings().lCodigoEmpresa), read ? 7 : 0);
+        QCOMPARE(bridge.settings().lNomeEmpresa, read ? name.left(254) : QString());
+        QCOMPARE(bridge.dataNolvex().DatabaseName(), read ? QStringLiteral("C:\\wdn\\matriz") : QString());
     }
 
-    void readsSettingsIntoFields_data()
-    {
-        QTest::addColumn<QByteArray>("bicosText");
-        QTest::addColumn<QByteArray>("globalText");
-        QTest::addColumn<int>("bicos");
-        QTest::addColumn<int>("global"); // 999: the "EmpresaGlobal" box, and 0 stored
-        QTest::newRow("8 nozzles") << QByteArray("8") << QByteArray("2") << 8 << 2;
-        QTest::newRow("8.5 rounds to 8") << QByteArray("8.5") << QByteArray("2") << 8 << 2;
-        QTest::newRow("9.5 rounds to 10") << QByteArray("9.5") << QByteArray("2") << 10 << 2;
-        QTest::newRow("12 bicos") << QByteArray("12 bicos") << QByteArray("2") << 12 << 2;
-        QTest::newRow("abc") << QByteArray("abc") << QByteArray("2") << 0 << 2;
-        QTest::newRow("EmpresaGlobal 0.4 passes, stores 0") << QByteArray("1") << QByteArray("0.4") << 1 << 0;
-        QTest::newRow("EmpresaGlobal -3") << QByteArray("1") << QByteArray("-3") << 1 << -3;
-        QTest::newRow("EmpresaGlobal 0") << QByteArray("1") << QByteArray("0") << 1 << 999;
-        QTest::newRow("EmpresaGlobal empty") << QByteArray("1") << QByteArray("") << 1 << 999;
-    }
-    void readsSettingsIntoFields()
-    {
-        QFETCH(QByteArray, bicosText);
-        QFETCH(QByteArray, globalText);
-        QFETCH(int, bicos);
-        QFETCH(int, global);
-        TestStation station;
-        station.writeIni(ini("Quantidade de Bicos=" + bicosText + "\r\nEmpresaGlobal=" + globalText
-            + "\r\nCodigo da Empresa=7\r\nNome da Empresa=Posto " + QByteArray(300, 'x')));
-        Bridge bridge(station.ports());
-        QCOMPARE(bridge.Form_Load(), Outcome::Running);
-        QCOMPARE(station.boxes.takeBoxes(), global == 999 ? QList<Box> { EmpresaGlobalBox } : QList<Box>());
-        QCOMPARE(int(bridge.settings().lQuantidadeBicos), bicos);
-        QCOMPARE(int(bridge.settings().lCodigoEmpresa), 7);
-        QCOMPARE(int(bridge.emailRequest().gEmpresaGlobal), global == 999 ? 0 : global);
-        QCOMPARE(bridge.settings().lNomeEmpresa, QStringLiteral("Posto ") + QString(248, u'x'));
-        QCOMPARE(bridge.dataNolvex().DatabaseName(), QStringLiteral("C:\\wdn\\matriz"));
-    }
-
-    void secondCopyIsRefusedBeforeAnythingElse()
-    {
-        TestStation station;
-        station.writeIni(TestStation::iniFor(4));
-        Bridge first(station.ports());
-        QCOMPARE(first.Form_Load(), Outcome::Running);
-        const QByteArray logBefore = station.logFile();
-
-        Bridge second(station.ports());
-        QSignalSpy tray(&second, &Bridge::trayIconRequested);
-        QCOMPARE(second.Form_Load(), Outcome::End);
-        QCOMPARE(station.boxes.takeBoxes(),
-            QList<Box>({ { QStringLiteral("Atenção! Este Programa já encontra-se aberto!"), MessageStyle::Exclamation,
-                QStringLiteral("AutoQuorvanNolvex está aberto!") } }));
-        QCOMPARE(station.logFile(), logBefore);
-        QVERIFY(second.EventLB().lines().isEmpty());
-        QVERIFY(tray.isEmpty());
-        QVERIFY(first.Timer1().isActive());
-    }
-
+    // The timer goes first, so that no cycle runs on released objects.
     void unloadStopsPollingAndWritesTwoEvents()
     {
         TestStation station;
         station.writeIni(TestStation::iniFor(1));
-        BackOfficeAdmin::gravaEncerrante(*station.backOffice, 1, 1, Money::fromUnits(12345000));
+        station.addNozzle(1, 1, "1", "1234.5");
         Bridge bridge(station.ports());
         QCOMPARE(bridge.Form_Load(), Outcome::Running);
         bridge.cmdEncerrante_Click();
-        QCOMPARE(bridge.EventLB().lines().last(), QStringLiteral("14:05:31 - Bico-1   Encerrante= 1,234.50"));
         bridge.Form_Unload();
         QVERIFY(!bridge.Timer1().isActive());
-        QCOMPARE(bridge.EventLB().lines().last(), QStringLiteral("14:05:31 - Objetos de Automação finalizados"));
-        QVERIFY(station.logFile().endsWith("14:05:31 - Bico-1   Encerrante= 1,234.50\r\n"
-                                           "14:05:31 - Objetos de Automa\xE7\xE3o finalizados\r\n"
-                                           "14:05:31 - Finalizando AutoQuorvan\r\n"));
+        const QStringList lines { "14:05:31 - Bico-1   Encerrante= 1,234.50",
+            "14:05:31 - Objetos de Automação finalizados" };
+        QCOMPARE(bridge.EventLB().lines().mid(1), lines);
+        QCOMPARE(station.logLines(), lines + QStringList { "14:05:31 - Finalizando AutoQuorvan" });
     }
 
-    void backOfficeDownSendsTheMessageBeforeTheBox()
+    void secondProcessRefusedAndDeadCopyTakenOver()
     {
-        TestStation station;
-        station.writeIni(TestStation::iniFor(4));
-        QVERIFY(QFile::remove(station.backOffice->settings().file));
-        QDir().mkpath(station.onC(QStringLiteral("vb5/kvt")));
-        bool requestWrittenFirst = false;
-        station.boxes.whileOpen = [&](const Box&) {
-            requestWrittenFirst = QFile::exists(station.onC(QStringLiteral("vb5/kvt/kvt_cadastro.ini")));
+        QTemporaryDir folder;
+        const auto start = [&](QProcess& process) {
+            process.start(QCoreApplication::applicationFilePath(), { QStringLiteral("--lock"), folder.path() });
+            return process.waitForReadyRead(10000) ? process.readLine().trimmed() : QByteArray("no answer");
         };
-        Bridge bridge(station.ports());
-        QCOMPARE(bridge.Form_Load(), Outcome::End);
-        QCOMPARE(station.boxes.takeBoxes(), QList<Box> { NoBackOfficeBox });
-        QVERIFY(requestWrittenFirst);
-        QCOMPARE(bridge.lMensagem(),
-            QStringLiteral("Empresa: Auto Posto João de Barro\r\nData: 06/12/2026 as 14:05:31\r\n\r\n"
-                           "Conexao com banco de dados não ativa ao iniciar o AutoQuorvanNolvex.\r\n"));
-        QVERIFY(!QFile::exists(station.backOffice->settings().file));
+        QProcess first, second, third;
+        QCOMPARE(start(first), QByteArray("locked"));
+        QCOMPARE(start(second), QByteArray("refused"));
+        QVERIFY(second.waitForFinished(10000));
+        // A copy that dies without cleaning up leaves its lock file behind.
+        first.kill();
+        QVERIFY(first.waitForFinished(10000));
+        QVERIFY(QFile::exists(folder.filePath(QStringLiteral("autoquorvan.lock"))));
+        QCOMPARE(start(third), QByteArray("locked"));
+        third.kill();
+        third.waitForFinished(10000);
     }
 };
 
-QTEST_GUILESS_MAIN(TestStartup)
+int main(int argc, char* argv[])
+{
+    QCoreApplication application(argc, argv);
+    // The program reduced to its single-instance lock, so that copies run as real processes: it
+    // prints "locked" and holds the lock until killed, or prints "refused" and ends.
+    if (argc == 3 && qstrcmp(argv[1], "--lock") == 0) {
+        SingleInstance instance(QString::fromLocal8Bit(argv[2]));
+        const bool locked = instance.acquire();
+        std::puts(locked ? "locked" : "refused");
+        std::fflush(stdout);
+        while (locked)
+            QThread::sleep(1);
+        return 1;
+    }
+    TestStartup test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_startup.moc"
