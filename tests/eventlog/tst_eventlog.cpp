@@ -1,91 +1,66 @@
 #include "eventlog/eventlog.h"
-#include "support/fakeclock.h"
-#include "support/recordingmessagebox.h"
 #include "support/testfiles.h"
+#include "support/teststation.h"
 
-#include <QDir>
-#include <QTemporaryDir>
 #include <QTest>
 
+using Box = RecordingMessageBox::Box;
+
+// Each test has a station of its own, its clock at 14:05:31 on 6 December 2026.
 class TestEventLog : public QObject {
     Q_OBJECT
 
 private:
-    QTemporaryDir m_root;
-    std::unique_ptr<Drives> m_drives;
-    FakeClock m_clock;
-    RecordingMessageBox m_boxes;
+    std::unique_ptr<TestStation> m_station;
+    std::unique_ptr<EventLog> m_log;
 
-    QString logFolder() const { return m_root.filePath(QStringLiteral("C/Quorvan/AutoQuorvanNolvex")); }
-    QByteArray logFile(const char* name) const { return TestFiles::read(logFolder() + u'/' + QLatin1StringView(name)); }
+    QByteArray logFile(const char* name) const
+    {
+        return TestFiles::read(m_station->systemFolder() + u'/' + QLatin1StringView(name));
+    }
 
 private Q_SLOTS:
     void init()
     {
-        m_drives = std::make_unique<Drives>(m_root.path());
-        m_clock.set(QDateTime(QDate(2026, 12, 6), QTime(14, 5, 31)));
-        QDir(logFolder()).removeRecursively();
-        QVERIFY(QDir().mkpath(logFolder()));
+        m_station = std::make_unique<TestStation>();
+        m_log = std::make_unique<EventLog>(m_station->drives, m_station->clock, m_station->boxes);
     }
-    void cleanup() { QCOMPARE(m_boxes.takeBoxes(), QList<RecordingMessageBox::Box>()); }
+    void cleanup() { QCOMPARE(m_station->boxes.takeBoxes(), QList<Box>()); }
 
-    void eachHourHasItsFile()
+    void eachHourHasItsFileAndAnAccentIsOneByte()
     {
-        EventLog log(*m_drives, m_clock, m_boxes);
+        TestFiles::write(
+            m_station->systemFolder() + QStringLiteral("/AUTOMACAO_06_12_2026_14.LOG"), "14:00:00 - a\r\n");
         for (const QDateTime& moment : { QDateTime(QDate(2026, 12, 6), QTime(14, 59, 59)),
                  QDateTime(QDate(2026, 12, 6), QTime(15, 0, 0)), QDateTime(QDate(2027, 1, 1), QTime(0, 0)) }) {
-            m_clock.set(moment);
-            log.CriaLogCupom(log.line(QStringLiteral(" - x")));
+            m_station->clock.set(moment);
+            m_log->CriaLogCupom(m_log->line(QStringLiteral(" - Solicitação")));
         }
-        QCOMPARE(logFile("AUTOMACAO_06_12_2026_14.LOG"), QByteArray("14:59:59 - x\r\n"));
-        QCOMPARE(logFile("AUTOMACAO_06_12_2026_15.LOG"), QByteArray("15:00:00 - x\r\n"));
-        QCOMPARE(logFile("AUTOMACAO_01_01_2027_00.LOG"), QByteArray("00:00:00 - x\r\n"));
+        QCOMPARE(
+            logFile("AUTOMACAO_06_12_2026_14.LOG"), QByteArray("14:00:00 - a\r\n14:59:59 - Solicita\xE7\xE3o\r\n"));
+        QCOMPARE(logFile("AUTOMACAO_06_12_2026_15.LOG"), QByteArray("15:00:00 - Solicita\xE7\xE3o\r\n"));
+        QCOMPARE(logFile("AUTOMACAO_01_01_2027_00.LOG"), QByteArray("00:00:00 - Solicita\xE7\xE3o\r\n"));
+        QVERIFY(m_log->EventLB().lines().isEmpty());
     }
 
-    void appendsToAnExistingFileInOneBytePerLetter()
+    // The file is tried only when switched on, and before the list, which gets the line even when the file fails.
+    void gravaEventoWritesTheFileFirstThenTheList()
     {
-        TestFiles::write(logFolder() + QStringLiteral("/AUTOMACAO_06_12_2026_14.LOG"), "14:00:00 - antes\r\n");
-        EventLog log(*m_drives, m_clock, m_boxes);
-        log.CriaLogCupom(log.line(QStringLiteral(" - Solicitacao de Leitura de Encerrante Concluída.")));
-        QCOMPARE(logFile("AUTOMACAO_06_12_2026_14.LOG"),
-            QByteArray("14:00:00 - antes\r\n14:05:31 - Solicitacao de Leitura de Encerrante Conclu\xED"
-                       "da.\r\n"));
-    }
-
-    void gravaEventoWritesFileThenList()
-    {
-        EventLog log(*m_drives, m_clock, m_boxes);
-        log.GravaEvento(QStringLiteral("before the switch"));
-        QVERIFY(!QFileInfo::exists(logFolder() + QStringLiteral("/AUTOMACAO_06_12_2026_14.LOG")));
-        log.lGravaLogArquivo = true;
-        log.GravaEvento(QStringLiteral("after the switch"));
-        QCOMPARE(logFile("AUTOMACAO_06_12_2026_14.LOG"), QByteArray("after the switch\r\n"));
-        QCOMPARE(log.EventLB().lines(), QStringList({ "before the switch", "after the switch" }));
-        log.CriaLogCupom(QStringLiteral("file only"));
-        QCOMPARE(log.EventLB().lines().size(), 2);
-    }
-
-    void missingFolderShowsBothBoxesAndKeepsTheListLine()
-    {
-        QVERIFY(QDir(m_root.filePath(QStringLiteral("C/Quorvan"))).removeRecursively());
-        EventLog log(*m_drives, m_clock, m_boxes);
-        log.lGravaLogArquivo = true;
-        bool listedWhileBoxOpen = true;
-        m_boxes.whileOpen = [&](const RecordingMessageBox::Box&) { listedWhileBoxOpen = log.EventLB().rowCount() > 0; };
-        log.GravaEvento(QStringLiteral("14:05:31 - AutoQuorvan Iniciado: "));
-        m_boxes.whileOpen = nullptr;
-
-        const QList<RecordingMessageBox::Box> boxes = m_boxes.takeBoxes();
-        QCOMPARE(boxes.size(), 2);
-        QVERIFY(boxes[0].text.contains(QStringLiteral("AUTOMACAO_06_12_2026_14.LOG")));
-        QCOMPARE(boxes[0].style, MessageStyle::Plain);
-        QCOMPARE(boxes[0].title, QStringLiteral("AutoQuorvanNolvex"));
-        QCOMPARE(boxes[1],
-            (RecordingMessageBox::Box { QStringLiteral("Erro ao criar LOG ECF: 14:05:31 - AutoQuorvan Iniciado: "),
-                MessageStyle::Information, QStringLiteral("Erro: CriaLogCupom") }));
-        QVERIFY(!listedWhileBoxOpen);
-        QCOMPARE(log.EventLB().lines(), QStringList { QStringLiteral("14:05:31 - AutoQuorvan Iniciado: ") });
-        QVERIFY(!QFileInfo::exists(m_root.filePath(QStringLiteral("C/Quorvan"))));
+        QVERIFY(QDir(m_station->onC(QStringLiteral("Quorvan"))).removeRecursively());
+        m_log->GravaEvento(QStringLiteral("before the switch"));
+        m_log->lGravaLogArquivo = true;
+        QList<int> listedWhileBoxOpen;
+        m_station->boxes.whileOpen = [&](const Box&) { listedWhileBoxOpen += m_log->EventLB().rowCount(); };
+        m_log->GravaEvento(QStringLiteral("14:05:31 - AutoQuorvan Iniciado: "));
+        const QString file = m_station->systemFolder() + QStringLiteral("/AUTOMACAO_06_12_2026_14.LOG");
+        QCOMPARE(m_station->boxes.takeBoxes(),
+            QList<Box>({ { QStringLiteral("Caminho não encontrado: ") + file, MessageStyle::Plain,
+                             QStringLiteral("AutoQuorvanNolvex") },
+                { QStringLiteral("Erro ao criar LOG ECF: 14:05:31 - AutoQuorvan Iniciado: "), MessageStyle::Information,
+                    QStringLiteral("Erro: CriaLogCupom") } }));
+        QCOMPARE(listedWhileBoxOpen, QList<int>({ 1, 1 }));
+        QCOMPARE(m_log->EventLB().lines(), QStringList({ "before the switch", "14:05:31 - AutoQuorvan Iniciado: " }));
+        QVERIFY(!QFileInfo::exists(m_station->onC(QStringLiteral("Quorvan"))));
     }
 
     void listKeepsTheLast200_data()
@@ -93,9 +68,9 @@ private Q_SLOTS:
         QTest::addColumn<int>("before");
         QTest::addColumn<int>("after");
         QTest::addColumn<QString>("first");
+        QTest::newRow("empty list") << 0 << 1 << "new";
         QTest::newRow("199 lines grow to 200") << 199 << 200 << "line 0";
         QTest::newRow("200 lines drop the oldest") << 200 << 200 << "line 1";
-        QTest::newRow("empty list") << 0 << 1 << "new";
     }
     void listKeepsTheLast200()
     {
