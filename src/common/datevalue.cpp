@@ -33,9 +33,11 @@ std::optional<QDate> dateFromText(QStringView text, const QLocale& locale)
         QStringLiteral("yyyy-MM-dd"), QStringLiteral("yyyyMMdd"), locale.dateFormat(QLocale::ShortFormat) };
     for (const QString& format : formats) {
         const QDate date = QDate::fromString(value, format);
+        if (!date.isValid())
+            continue;
         // Two-digit years read as 19xx; like the platform's own window, 00 to 29 are this century.
-        if (date.isValid())
-            return date.year() < 1930 ? date.addYears(100) : date;
+        const bool twoDigitYear = !format.contains(QStringLiteral("yyyy"));
+        return twoDigitYear && date.year() < 1930 ? date.addYears(100) : date;
     }
     return std::nullopt;
 }
