@@ -1,10 +1,12 @@
+#include "backoffice/sqlconnection.h"
 #include "support/rawdbf.h"
 #include "support/testfiles.h"
-#include "totalizerstation.h"
+#include "support/teststation.h"
 
 #include <QDir>
 #include <QTest>
 
+using Box = RecordingMessageBox::Box;
 // The exchange folder's entries by name; a folder shows as Folder.
 using Files = QMap<QString, QByteArray>;
 
@@ -16,13 +18,13 @@ const QByteArray Unidentified = "[PEDIDO AUTOMACAO]\r\ncomando=automacao leitura
 const QByteArray OldResponse = "[RETORNO AUTOMACAO]\r\nComando=AUTOMACAO LEITURA ENCERRANTE\r\nRetorno=ERRO\r\n";
 const QByteArray Ok = "[RETORNO AUTOMACAO]\r\nComando=AUTOMACAO LEITURA ENCERRANTE\r\nRetorno=OK\r\nParametro=??\r\n";
 
-const QString Started = QStringLiteral(" - Solicitacao de Leitura de Encerrante Iniciada.");
-const QString Finished = QStringLiteral(" - Solicitacao de Leitura de Encerrante Concluída.");
-const QString NotIdentified = QStringLiteral(" - Solicitacao Não Identificada.");
-const QString Failed = QStringLiteral(" - ERRO VerificaSolicitacaoExtra: Erro Desconhecido!");
-const QStringList Nozzles { QStringLiteral(" - Bico-1   Encerrante= 1.000,50"),
-    QStringLiteral(" - Bico-2   Encerrante= 0,00"), QStringLiteral(" - Bico-3   Encerrante= 1.234.567,89"),
-    QStringLiteral(" - Bico-4   Encerrante= 1.000,00") };
+// The lines as logged at the fake clock's time.
+const QString Started = QStringLiteral("14:05:31 - Solicitacao de Leitura de Encerrante Iniciada.");
+const QString Finished = QStringLiteral("14:05:31 - Solicitacao de Leitura de Encerrante Concluída.");
+const QString NotIdentified = QStringLiteral("14:05:31 - Solicitacao Não Identificada.");
+const QString Failed = QStringLiteral("14:05:31 - ERRO VerificaSolicitacaoExtra: Erro Desconhecido!");
+const QStringList Nozzles { "14:05:31 - Bico-1   Encerrante= 1.000,50", "14:05:31 - Bico-2   Encerrante= 0,00",
+    "14:05:31 - Bico-3   Encerrante= 1.234.567,89", "14:05:31 - Bico-4   Encerrante= 1.000,00" };
 const QStringList Served = QStringList { Started } + Nozzles + QStringList { Finished };
 const QStringList ReadThenFailed = QStringList { Started } + Nozzles + QStringList { Failed };
 
@@ -40,9 +42,39 @@ Files exchangeFiles(const QDir& folder)
     return files;
 }
 
+// A pt_BR test station with the reading and the exchange wired to it as the bridge holds them, file
+// logging on and four nozzles of company 1 whose totalizers cover the formatting cases.
+struct Station : TestStation {
+    Station()
+    {
+        QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
+        log.lGravaLogArquivo = true;
+        const char* totals[] = { "1000.5", "0", "1234567.891", "999.996" };
+        for (qint16 bico = 1; bico <= 4; ++bico)
+            addNozzle(bico, 1, "5.99", totals[bico - 1]);
+    }
+
+    // Once nozzle 1's line is in the list the totalizer table is gone: a back-office failing in the
+    // middle of a reading.
+    void failAfterNozzle1()
+    {
+        QObject::connect(&log.EventLB(), &EventListModel::currentRowChanged, [this](int row) {
+            if (log.EventLB().lines().at(row).contains(QStringLiteral(" - Bico-1 ")))
+                backOffice->records("test").run(QStringLiteral("DROP TABLE encerrantes"), "test");
+        });
+    }
+
+    EventLog log { drives, clock, boxes };
+    BackOfficeObjects objects { *backOffice };
+    StationSettings settings { 4, 1, QString() };
+    TotalizerReading reading { log, objects, boxes, settings };
+    RequestExchange exchange { reading, log, drives };
+};
+
 } // namespace
 
-class TestRequestExchange : public QObject {
+// The reading's lines, boxes and failures are checked through the request exchange, which runs it.
+class TestTotalizer : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -53,29 +85,27 @@ private Q_SLOTS:
         QTest::addColumn<Files>("before");
         QTest::addColumn<QStringList>("logged");
         QTest::addColumn<Files>("after");
-        QTest::addColumn<QString>("readOnly"); // the entry of `before` a requester protected
+        // The entry of `before` a requester protected, or Encerrantes: the back-office fails at nozzle 2.
+        QTest::addColumn<QString>("fault");
         QTest::addColumn<int>("bicos");
-        QTest::addColumn<bool>("failAtNozzle2");
         QTest::addColumn<QList<int>>("linesAtBoxes"); // lines in the list as each box opened
         const auto row = [](const char* name, const Files& before, const QStringList& logged, const Files& after,
-                             const QString& readOnly = QString(), int bicos = 4, bool failAtNozzle2 = false,
-                             const QList<int>& linesAtBoxes = {}) {
-            QTest::newRow(name) << before << logged << after << readOnly << bicos << failAtNozzle2 << linesAtBoxes;
+                             const QString& fault = QString(), int bicos = 4, const QList<int>& linesAtBoxes = {}) {
+            QTest::newRow(name) << before << logged << after << fault << bicos << linesAtBoxes;
         };
         const Files answered { { "Resposta.txt", Ok } };
         const Files untouched { { "Resposta.txt", OldResponse } };
         row("no request", untouched, {}, untouched);
         row("header and command", waiting(), Served, answered);
         row("command without header", waiting("Comando=AUTOMACAO LEITURA ENCERRANTE\r\n"), Served, answered);
-        row("line feeds alone", waiting("[PEDIDO AUTOMACAO]\nComando=AUTOMACAO LEITURA ENCERRANTE\n"), Served,
-            answered);
-        row("lines after the command ignored", waiting(Request + "Comando=OUTRO\r\n"), Served, answered);
+        row("line feeds alone, lines after the command ignored",
+            waiting("[PEDIDO AUTOMACAO]\nComando=AUTOMACAO LEITURA ENCERRANTE\nComando=OUTRO\n"), Served, answered);
         row("no nozzles", waiting(), { Started, Finished },
             { { "Resposta.txt", QByteArray(Ok).replace("Retorno=OK", "Retorno=ERRO") } }, QString(), 0);
         // The box comes before the nozzle's line, and the line shows what the object reports.
         row("missing totalizer", waiting(),
-            QStringList { Started } + Nozzles + QStringList { " - Bico-5   Encerrante= 0,00", Finished }, answered,
-            QString(), 5, false, { 5 });
+            QStringList { Started } + Nozzles + QStringList { "14:05:31 - Bico-5   Encerrante= 0,00", Finished },
+            answered, QString(), 5, { 5 });
         row("command in small letters", waiting(Unidentified), { NotIdentified }, untouched);
         row("header with a trailing blank", waiting("[PEDIDO AUTOMACAO] \r\nComando=AUTOMACAO LEITURA ENCERRANTE\r\n"),
             { NotIdentified }, untouched);
@@ -98,50 +128,62 @@ private Q_SLOTS:
             ReadThenFailed, { { "Resposta.tmp", Ok }, { "Resposta.txt", Folder } });
         // The second check fails at nozzle 1, the table being gone.
         row("back-office failure at nozzle 2 of 4", waiting(), { Started, Nozzles.first(), Failed, Started, Failed },
-            waiting(), QString(), 4, true);
+            waiting(), "Encerrantes");
     }
     void exchange()
     {
         QFETCH(Files, before);
         QFETCH(QStringList, logged);
         QFETCH(Files, after);
-        QFETCH(QString, readOnly);
+        QFETCH(QString, fault);
         QFETCH(int, bicos);
-        QFETCH(bool, failAtNozzle2);
         QFETCH(QList<int>, linesAtBoxes);
-        TotalizerStation t;
+        Station t;
         t.settings.lQuantidadeBicos = qint16(bicos);
-        if (failAtNozzle2)
-            t.failAfterNozzle1();
         QList<int> linesAtBox;
         t.boxes.whileOpen = [&](const Box&) { linesAtBox += int(t.log.EventLB().lines().size()); };
         const QDir folder(t.exchangeFolder());
         for (const auto& [name, bytes] : before.asKeyValueRange())
             bytes == Folder ? void(folder.mkdir(name)) : TestFiles::write(folder.filePath(name), bytes);
-        if (!readOnly.isEmpty())
-            QVERIFY(QFile::setPermissions(folder.filePath(readOnly), QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+        if (fault == "Encerrantes")
+            t.failAfterNozzle1();
+        else if (!fault.isEmpty())
+            QVERIFY(QFile::setPermissions(folder.filePath(fault), QFileDevice::ReadOwner | QFileDevice::ReadGroup));
 
         t.exchange.VerificaSolicitacaoExtra();
         t.exchange.VerificaSolicitacaoExtra();
 
-        QCOMPARE(t.logLines(), at(logged));
+        QCOMPARE(t.logLines(), logged);
         // Only the start, the nozzles and the end reach the window's list.
         logged.removeIf([](const QString& line) { return line == NotIdentified || line == Failed; });
-        QCOMPARE(t.log.EventLB().lines(), at(logged));
+        QCOMPARE(t.log.EventLB().lines(), logged);
         QCOMPARE(exchangeFiles(folder), after);
         QCOMPARE(linesAtBox, linesAtBoxes);
-        const Box missing { QStringLiteral("Encerrante atual não encontrado"), 16,
-            QStringLiteral("Erro de Integridade!") };
-        QCOMPARE(t.boxes.takeBoxes(), QList<Box>(linesAtBoxes.size(), missing));
+        QCOMPARE(t.boxes.takeBoxes(),
+            QList<Box>(linesAtBoxes.size(), { "Encerrante atual não encontrado", 16, "Erro de Integridade!" }));
+    }
+
+    // The click of the greyed button logs a failure of the reading instead of ending the program.
+    void clickLogsAFailure()
+    {
+        Station t;
+        t.failAfterNozzle1();
+        t.reading.cmdEncerrante_Click();
+        QCOMPARE(t.log.EventLB().lines(), Nozzles.first(1));
+        const QStringList logged = t.logLines();
+        QCOMPARE(logged.size(), 2);
+        QVERIFY2(logged.last().startsWith(QStringLiteral("14:05:31 - ERRO cmdEncerrante_Click: clsEncerrante.Localiza"))
+                && logged.last().endsWith(QStringLiteral(" - Err: 3146")),
+            qPrintable(logged.last()));
+        QCOMPARE(t.boxes.takeBoxes(), QList<Box>());
     }
 
     // The running bridge looks for a request only on the tenth tick of its polling cycle.
     void answeredOnTheTenthTick()
     {
-        TotalizerStation t;
-        t.writeIni(TestStation::iniFor(4));
-        for (const char* table : { "/BOMBA01.DBF", "/BOMBA02.DBF", "/BOMBA03.DBF", "/BOMBA04.DBF" })
-            TestFiles::write(t.pumpFolder() + QLatin1StringView(table), RawDbf::table({}));
+        Station t;
+        t.writeIni(TestStation::iniFor(1));
+        TestFiles::write(t.pumpFolder() + QStringLiteral("/BOMBA01.DBF"), RawDbf::table({}));
         const QDir folder(t.exchangeFolder());
         TestFiles::write(folder.filePath("Solicitacao.txt"), Request);
         Bridge bridge(t.ports());
@@ -156,5 +198,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestRequestExchange)
-#include "tst_requestexchange.moc"
+QTEST_GUILESS_MAIN(TestTotalizer)
+#include "tst_totalizer.moc"
