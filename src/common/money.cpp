@@ -120,6 +120,13 @@ std::optional<Money> Money::fromText(QStringView text, QChar decimalSeparator, Q
     return Money(static_cast<qint64>(units));
 }
 
+std::optional<Money> Money::fromPointOrComma(QStringView text)
+{
+    if (const auto value = fromText(text, u'.'))
+        return value;
+    return fromText(text, u',');
+}
+
 std::optional<Money> Money::fromText(QStringView text, const QLocale& locale)
 {
     return fromText(text, locale.decimalPoint().front(), locale.groupSeparator().front());

@@ -19,6 +19,9 @@ public:
     // Blanks around the number are allowed; digits past the fourth decimal round half away from
     // zero. Empty optional for text that is not a number or lies outside the range.
     static std::optional<Money> fromText(QStringView text, QChar decimalSeparator, QChar groupSeparator = QChar());
+    // Reads a number typed with either a point or a comma before its decimals and no grouping:
+    // without grouping, "1,5" and "1.5" can only mean one thing.
+    static std::optional<Money> fromPointOrComma(QStringView text);
     // Reads text written with the locale's separators.
     static std::optional<Money> fromText(QStringView text, const QLocale& locale);
 

@@ -64,10 +64,10 @@ Money FieldValue::toMoney() const
         throw Error::invalidUseOfNull();
     if (m_type == 'D' || m_type == 'L')
         throw Error::typeMismatch(m_text);
-    std::optional<Money> value = Money::fromText(m_text, u'.');
-    // A text field may come from a program that wrote the number the Brazilian way.
-    if (!value && !isNumeric(m_type))
-        value = Money::fromText(m_text, u',');
+    // A number field holds a point; a text field may come from a program that wrote the number
+    // the Brazilian way.
+    const std::optional<Money> value
+        = isNumeric(m_type) ? Money::fromText(m_text, u'.') : Money::fromPointOrComma(m_text);
     if (!value)
         throw Error::typeMismatch(m_text);
     return *value;

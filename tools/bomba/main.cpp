@@ -54,9 +54,7 @@ struct Options {
 
 Money parseMoney(const QString& option, const QString& text)
 {
-    std::optional<Money> value = Money::fromText(text, u'.');
-    if (!value)
-        value = Money::fromText(text, u',');
+    const std::optional<Money> value = Money::fromPointOrComma(text);
     if (!value)
         throw UsageError { QStringLiteral("número inválido em %1: '%2'").arg(option, text) };
     return *value;

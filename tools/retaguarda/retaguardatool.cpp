@@ -105,12 +105,10 @@ qint32 number32(const QString& text, const QString& what)
     return value;
 }
 
-// Stations type prices both ways; with no grouping allowed, "1,5" and "1.5" can only mean one thing.
+// Stations type prices both ways.
 Money money(const QString& text, const QString& what)
 {
-    if (const auto value = Money::fromText(text, u'.'))
-        return *value;
-    if (const auto value = Money::fromText(text, u','))
+    if (const auto value = Money::fromPointOrComma(text))
         return *value;
     throw BadInput { QStringLiteral("%1 \"%2\" não é um valor").arg(what, text) };
 }
