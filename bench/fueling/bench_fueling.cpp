@@ -45,7 +45,7 @@ std::unique_ptr<Bridge> startedBridge(TestStation& station, int nozzles)
 
 QString tablePath(const TestStation& station, int bico)
 {
-    return station.pumpFolder() + u'/' + DbfAppender::pumpTableName(bico);
+    return station.pumpFolder() + u'/' + PumpTable::name(bico);
 }
 
 void idleCycle(int rounds)

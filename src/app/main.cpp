@@ -4,7 +4,7 @@
 #include "app/menuautomacao.h"
 #include "app/qtmessagebox.h"
 #include "backoffice/backofficedatabase.h"
-#include "shell/bridge.h"
+#include "bridge/bridge.h"
 
 #include <QApplication>
 

@@ -1,7 +1,7 @@
 #include "app/menuautomacao.h"
 
 #include "app/artwork.h"
-#include "shell/bridge.h"
+#include "bridge/bridge.h"
 
 #include <QApplication>
 #include <QCloseEvent>

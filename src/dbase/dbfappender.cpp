@@ -48,21 +48,6 @@ DbfAppender::DbfAppender(QString path)
 {
 }
 
-QString DbfAppender::pumpTableName(int bico)
-{
-    return QStringLiteral("BOMBA%1.DBF").arg(bico, 2, 10, QChar(u'0'));
-}
-
-QList<Dbf::Field> DbfAppender::pumpTableFields()
-{
-    return {
-        { QStringLiteral("DATA"), 'D', 1, 8, 0 },
-        { QStringLiteral("HORA"), 'C', 9, 8, 0 },
-        { QStringLiteral("LITROS"), 'N', 17, 10, 3 },
-        { QStringLiteral("VALOR"), 'N', 27, 10, 2 },
-    };
-}
-
 QByteArray DbfAppender::encode(const PumpRecord& record) const
 {
     Dbf::Header header;
@@ -72,10 +57,10 @@ QByteArray DbfAppender::encode(const PumpRecord& record) const
             throw Dbf::openError(file);
         header = readHeader(file);
     } else {
-        header.fields = pumpTableFields();
+        header.fields = PumpTable::fields();
         header.recordLength = 37;
     }
-    for (const char16_t* name : { u"Data", u"Hora", u"Litros", u"Valor" }) {
+    for (const char16_t* name : { PumpTable::Data, PumpTable::Hora, PumpTable::Litros, PumpTable::Valor }) {
         if (!header.field(name))
             throw Dbf::fieldNotFound(name, m_path);
     }
@@ -113,7 +98,7 @@ bool DbfAppender::create(QDate lastUpdate)
     // What a table made by any other program gets, not the private mode of a temporary file.
     file.setPermissions(
         QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
-    const QByteArray bytes = Dbf::newHeader(pumpTableFields(), lastUpdate) + Dbf::FileEnd;
+    const QByteArray bytes = Dbf::newHeader(PumpTable::fields(), lastUpdate) + Dbf::FileEnd;
     if (file.write(bytes) != bytes.size() || !file.flush())
         throw Dbf::ioError(file);
     // Never replaces a table that another writer created meanwhile.

@@ -1,18 +1,6 @@
 #pragma once
 
-#include "common/money.h"
-#include "dbase/dbffile.h"
-
-#include <QDate>
-#include <QTime>
-
-// One fueling as the pump automation leaves it in a nozzle's table.
-struct PumpRecord {
-    QDate data;
-    QTime hora;
-    Money litros;
-    Money valor;
-};
+#include "dbase/pumptable.h"
 
 // Writes pump tables the way the pump automation does, for the writer tool, the tests and the
 // benchmarks: every call opens and closes the file, and an append raises the header's record count
@@ -21,11 +9,6 @@ class DbfAppender {
 public:
     // The table at a local path; nothing is touched before a call.
     explicit DbfAppender(QString path);
-
-    // "BOMBA" + the nozzle with at least two digits + ".DBF".
-    static QString pumpTableName(int bico);
-    // Data D 8, Hora C 8, Litros N 10.3, Valor N 10.2: the layout of a new pump table.
-    static QList<Dbf::Field> pumpTableFields();
 
     const QString& path() const { return m_path; }
     // The record's bytes in the table's layout, or in that of a new pump table when the file is

@@ -2,7 +2,7 @@
 
 #include "common/conversions.h"
 #include "common/error.h"
-#include "dbase/dbfappender.h"
+#include "dbase/pumptable.h"
 
 PollingCycle::PollingCycle(
     PumpTableReader& reader, FailureLog& failures, const StationSettings& settings, QObject* parent)
@@ -42,7 +42,7 @@ void PollingCycle::ConverteAutomacao()
         const qint16 limit = m_settings.lQuantidadeBicos;
         for (m_reader.lBicoAtual = 1; m_reader.lBicoAtual <= limit;
              m_reader.lBicoAtual = toInteger16(qint64(m_reader.lBicoAtual) + 1)) {
-            m_reader.lNomeArquivo = DbfAppender::pumpTableName(m_reader.lBicoAtual);
+            m_reader.lNomeArquivo = PumpTable::name(m_reader.lBicoAtual);
             m_reader.LoopBomba();
         }
         m_failures.clear(Source);

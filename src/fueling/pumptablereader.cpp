@@ -49,16 +49,16 @@ void PumpTableReader::readRecord(qint16& xFase)
 {
     FuelingRegistration& fueling = m_registration;
     xFase = 10;
-    const auto data = m_data.Fields(u"Data").toDate();
+    const auto data = m_data.Fields(PumpTable::Data).toDate();
     fueling.lData = data ? DateValue::fromDate(data->date()) : DateValue::fromDate(m_clock.now().date());
     xFase = 11;
-    fueling.lHora = m_data.Fields(u"Hora").toDateTime();
+    fueling.lHora = m_data.Fields(PumpTable::Hora).toDateTime();
     xFase = 12;
     fueling.lBico = lBicoAtual;
     xFase = 13;
-    fueling.lQuantidade = m_data.Fields(u"Litros").toMoney();
+    fueling.lQuantidade = m_data.Fields(PumpTable::Litros).toMoney();
     xFase = 14;
-    fueling.lValorTotal = m_data.Fields(u"Valor").toMoney();
+    fueling.lValorTotal = m_data.Fields(PumpTable::Valor).toMoney();
     xFase = 15;
     fueling.lCodigoProduto = 0;
     fueling.lValorUnitario = Money();

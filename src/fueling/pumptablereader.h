@@ -3,6 +3,7 @@
 #include "backoffice/backofficeobjects.h"
 #include "common/stationsettings.h"
 #include "dbase/datacontrol.h"
+#include "dbase/pumptable.h"
 #include "eventlog/failurelog.h"
 #include "fueling/fuelingregistration.h"
 

@@ -1,4 +1,4 @@
-#include "dbase/dbfappender.h"
+#include "dbase/pumptable.h"
 #include "support/teststation.h"
 
 #include <QProcess>
@@ -41,7 +41,7 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(station.fuelings().size(), qsizetype(Nozzles * PerNozzle), 120000);
 
         for (qint16 bico = 1; bico <= Nozzles; ++bico) {
-            QCOMPARE(station.pumpRecords(DbfAppender::pumpTableName(bico)), QStringList());
+            QCOMPARE(station.pumpRecords(PumpTable::name(bico)), QStringList());
             QCOMPARE(station.fuelings().filter(QRegularExpression(QStringLiteral("^%1 ").arg(bico))).size(), PerNozzle);
             // Each fueling of nozzle n delivered n.125 litres.
             QCOMPARE(station.totalizer(bico), QStringLiteral("%1.5000").arg(PerNozzle * bico + PerNozzle / 8));

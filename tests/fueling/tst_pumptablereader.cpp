@@ -53,7 +53,7 @@ private Q_SLOTS:
         m_station->addNozzle(3, 1, "5.999");
         m_station->addNozzle(4, 40000, "1");
         for (int bico = 1; bico < 100; ++bico)
-            writeTable(DbfAppender::pumpTableName(bico), {});
+            writeTable(PumpTable::name(bico), {});
     }
     void cleanup()
     {

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "backoffice/backofficedatabase.h"
+#include "bridge/bridge.h"
 #include "common/drives.h"
-#include "shell/bridge.h"
 #include "support/fakeclock.h"
 #include "support/fakehost.h"
 #include "support/recordingmessagebox.h"

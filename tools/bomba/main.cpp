@@ -170,7 +170,7 @@ int run(const QStringList& arguments)
     QString directory = options.diretorio;
     if (!directory.endsWith(u'/') && !directory.endsWith(u'\\'))
         directory += u'/';
-    DbfAppender appender(drives.toLocal(directory + DbfAppender::pumpTableName(options.bico)));
+    DbfAppender appender(drives.toLocal(directory + PumpTable::name(options.bico)));
 
     PumpRecord record { options.data.value_or(clock.now().date()), options.hora.value_or(clock.now().time()),
         *options.litros, *options.valor };
@@ -199,7 +199,7 @@ int run(const QStringList& arguments)
             record.hora = options.hora.value_or(moment.time());
             appender.append(record, clock.now().date());
             if (options.verbose)
-                out << DbfAppender::pumpTableName(options.bico) << ' ' << record.data.toString(u"yyyyMMdd") << ' '
+                out << PumpTable::name(options.bico) << ' ' << record.data.toString(u"yyyyMMdd") << ' '
                     << record.hora.toString(u"HH:mm:ss") << ' ' << record.litros.toPlainText() << ' '
                     << record.valor.toPlainText() << Qt::endl;
         }

@@ -1,4 +1,4 @@
-#include "shell/bridge.h"
+#include "bridge/bridge.h"
 
 void Bridge::Form_Unload()
 {

@@ -1,8 +1,8 @@
+#include "bridge/bridge.h"
 #include "common/conversions.h"
 #include "common/error.h"
 #include "common/leini.h"
 #include "notify/mdl_socket_ip.h"
-#include "shell/bridge.h"
 
 #include <QDir>
 

@@ -2,6 +2,7 @@
 
 #include "backoffice/backofficedatabase.h"
 #include "backoffice/backofficeobjects.h"
+#include "bridge/singleinstance.h"
 #include "common/clock.h"
 #include "common/drives.h"
 #include "common/messagebox.h"
@@ -15,7 +16,6 @@
 #include "fueling/pumptablereader.h"
 #include "notify/emailrequest.h"
 #include "notify/hostsystem.h"
-#include "shell/singleinstance.h"
 #include "totalizer/requestexchange.h"
 #include "totalizer/totalizerreading.h"
 

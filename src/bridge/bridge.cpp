@@ -1,4 +1,4 @@
-#include "shell/bridge.h"
+#include "bridge/bridge.h"
 
 Bridge::Bridge(const Ports& ports, QObject* parent)
     : QObject(parent)

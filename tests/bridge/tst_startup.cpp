@@ -1,4 +1,4 @@
-#include "shell/bridge.h"
+#include "bridge/bridge.h"
 #include "support/teststation.h"
 
 #include <QProcess>

@@ -1,4 +1,4 @@
-#include "shell/singleinstance.h"
+#include "bridge/singleinstance.h"
 
 #include <QDir>
 
