@@ -16,15 +16,6 @@ bool fileExists(const QString& path)
     return QFileInfo(path).isFile();
 }
 
-// The line a request holds after its optional header.
-QString commandLine(const QStringList& lines, const QString& path)
-{
-    const qsizetype index = !lines.isEmpty() && lines.first() == RequestExchange::Cabecalho ? 1 : 0;
-    if (index >= lines.size())
-        throw Error(ErrorNumber::InputPastEnd, QStringLiteral("Entrada além do fim do arquivo: %1").arg(path));
-    return lines.at(index);
-}
-
 QStringList resposta(bool lLeituraOK)
 {
     return { QStringLiteral("[RETORNO AUTOMACAO]"), RequestExchange::ComandoLeitura,
@@ -32,6 +23,14 @@ QStringList resposta(bool lLeituraOK)
 }
 
 } // namespace
+
+QString RequestExchange::commandLine(const QStringList& lines, const QString& path)
+{
+    const qsizetype index = !lines.isEmpty() && lines.first() == Cabecalho ? 1 : 0;
+    if (index >= lines.size())
+        throw Error(ErrorNumber::InputPastEnd, QStringLiteral("Entrada além do fim do arquivo: %1").arg(path));
+    return lines.at(index);
+}
 
 RequestExchange::RequestExchange(TotalizerReading& reading, EventLog& log, const Drives& drives)
     : m_reading(reading)

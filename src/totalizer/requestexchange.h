@@ -17,6 +17,10 @@ public:
     static inline const QString Cabecalho = QStringLiteral("[PEDIDO AUTOMACAO]");
     static inline const QString ComandoLeitura = QStringLiteral("Comando=AUTOMACAO LEITURA ENCERRANTE");
 
+    // The line of a request read from path that holds its command: the first, or the second when
+    // the first is the header. Throws input past end when the request has no such line.
+    static QString commandLine(const QStringList& lines, const QString& path);
+
     RequestExchange(TotalizerReading& reading, EventLog& log, const Drives& drives);
 
     // Serves the request file when there is one. Never throws: a failure is one log line, and
