@@ -86,10 +86,15 @@ bool clsEncerrante::Altera(qint16 empresa, qint16 bico)
 
 bool clsAbastecimento::Existe(qint16 empresa, DateValue data, DateValue hora, qint16 bico)
 {
-    return lookUp(m_database, "clsAbastecimento.Existe",
-        QStringLiteral("SELECT 1 FROM abastecimentos WHERE empresa = ? AND data = ? AND hora = ? AND bico = ?"),
-        { int(empresa), BackOfficeText::dateText(data), BackOfficeText::timeText(hora), int(bico) })
-        .has_value();
+    const auto row = lookUp(m_database, "clsAbastecimento.Existe",
+        QStringLiteral("SELECT quantidade, valor_total FROM abastecimentos "
+                       "WHERE empresa = ? AND data = ? AND hora = ? AND bico = ?"),
+        { int(empresa), BackOfficeText::dateText(data), BackOfficeText::timeText(hora), int(bico) });
+    if (row) {
+        Quantidade = SqlValue::money(row->at(0));
+        ValorTotal = SqlValue::money(row->at(1));
+    }
+    return row.has_value();
 }
 
 bool clsAbastecimento::Inclui()

@@ -20,6 +20,8 @@ public:
     }
     // True when the back-office database opens and holds our schema; never creates it.
     bool Ativa() { return m_database.open(); }
+    // The database its transactions run on.
+    BackOfficeDatabase& database() { return m_database; }
 
 private:
     BackOfficeDatabase& m_database;
@@ -96,7 +98,9 @@ public:
         : m_database(database)
     {
     }
-    // True when the company's fueling of that date, time and nozzle is already registered.
+    // True when the company's fueling of that date, time and nozzle is already registered; its
+    // Quantidade and ValorTotal are then loaded, so a second sale under the same key is told from
+    // the same sale read twice.
     bool Existe(qint16 empresa, DateValue data, DateValue hora, qint16 bico);
     // Registers the fueling held in the properties; false, writing nothing, when a fueling of the
     // same company, date, time and nozzle is already registered.

@@ -332,6 +332,13 @@ bool BackOfficeDatabase::create()
     return outcome.created;
 }
 
+void BackOfficeDatabase::close()
+{
+    if (m_records)
+        m_records->close();
+    m_status = Status::Closed;
+}
+
 SqlConnection& BackOfficeDatabase::records(const char* operation)
 {
     if (!open())

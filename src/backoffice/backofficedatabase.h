@@ -32,6 +32,9 @@ public:
     // Opens the back-office database unless it is open; true when it is open and holds our schema.
     // A missing database is reported, never created.
     bool open();
+    // Closes the back-office database, so the next use opens it afresh: after a failure, a
+    // connection may stay read-only or broken when the cause is long gone.
+    void close();
     // What the last open found.
     Status status() const { return m_status; }
     // Why the database is not open: the place and the database's own message, never a password.

@@ -3,6 +3,7 @@
 #include "common/error.h"
 
 #include <QAtomicInt>
+#include <QHash>
 #include <QSqlError>
 #include <QSqlRecord>
 
@@ -58,14 +59,14 @@ QSqlQuery& SqlConnection::statement(const QString& sql, const char* operation)
     QSqlQuery query(m_database);
     query.setForwardOnly(true);
     if (!query.prepare(sql))
-        fail(operation, query.lastError().text());
+        fail(operation, query.lastError());
     return m_statements.emplace(sql, std::move(query)).first->second;
 }
 
 std::optional<QList<QVariant>> SqlConnection::first(QSqlQuery& query, const char* operation)
 {
     if (!query.exec())
-        fail(operation, query.lastError().text());
+        fail(operation, query.lastError());
     std::optional<QList<QVariant>> row;
     if (query.next()) {
         QList<QVariant> values;
@@ -75,9 +76,9 @@ std::optional<QList<QVariant>> SqlConnection::first(QSqlQuery& query, const char
             values.append(query.value(i));
         row = std::move(values);
     } else if (query.lastError().isValid()) {
-        const QString message = query.lastError().text();
+        const QSqlError error = query.lastError();
         query.finish();
-        fail(operation, message);
+        fail(operation, error);
     }
     query.finish();
     return row;
@@ -86,7 +87,7 @@ std::optional<QList<QVariant>> SqlConnection::first(QSqlQuery& query, const char
 int SqlConnection::write(QSqlQuery& query, const char* operation)
 {
     if (!query.exec())
-        fail(operation, query.lastError().text());
+        fail(operation, query.lastError());
     const int changed = query.numRowsAffected();
     query.finish();
     return changed;
@@ -97,13 +98,63 @@ QSqlQuery SqlConnection::run(const QString& sql, const char* operation)
     QSqlQuery query(m_database);
     query.setForwardOnly(true);
     if (!query.exec(sql))
-        fail(operation, query.lastError().text());
+        fail(operation, query.lastError());
     return query;
 }
 
 void SqlConnection::fail(const char* operation, const QString& message)
 {
     throw Error(ErrorNumber::BackOffice, QStringLiteral("%1: %2").arg(QLatin1StringView(operation), message));
+}
+
+void SqlConnection::fail(const char* operation, const QSqlError& error)
+{
+    fail(operation, describe(error) + QStringLiteral(": ") + error.text());
+}
+
+QString SqlConnection::describe(const QSqlError& error)
+{
+    // SQLite's primary result codes; Qt's driver reports the extended ones, whose low byte it is.
+    static const QHash<int, QString> Sqlite {
+        { 5, QStringLiteral("o banco de dados está bloqueado por outro programa") },
+        { 6, QStringLiteral("o banco de dados está bloqueado por outro programa") },
+        { 8, QStringLiteral("o banco de dados está somente leitura") },
+        { 10, QStringLiteral("erro de leitura ou gravação no disco") },
+        { 11, QStringLiteral("o arquivo do banco de dados está corrompido") },
+        { 13, QStringLiteral("o disco está cheio") },
+        { 14, QStringLiteral("não foi possível abrir o arquivo do banco de dados") },
+        { 19, QStringLiteral("o banco de dados recusou os valores") },
+        { 26, QStringLiteral("o arquivo não é um banco de dados") },
+    };
+    bool numeric = false;
+    const int code = error.nativeErrorCode().toInt(&numeric);
+    return Sqlite.value(numeric ? code & 0xFF : -1, QStringLiteral("o banco de dados recusou a operação"));
+}
+
+SqlTransaction::SqlTransaction(SqlConnection& connection, const char* operation)
+    : m_connection(connection)
+    , m_operation(operation)
+{
+    m_connection.write(m_connection.statement(QStringLiteral("BEGIN IMMEDIATE"), operation), operation);
+}
+
+SqlTransaction::~SqlTransaction()
+{
+    if (m_open && !rollback())
+        m_connection.close();
+}
+
+void SqlTransaction::commit()
+{
+    m_connection.write(m_connection.statement(QStringLiteral("COMMIT"), m_operation), m_operation);
+    m_open = false;
+}
+
+bool SqlTransaction::rollback()
+{
+    m_open = false;
+    QSqlQuery query(m_connection.database());
+    return query.exec(QStringLiteral("ROLLBACK"));
 }
 
 QVariant SqlValue::of(Money value)

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
 #include <QVariant>
@@ -44,12 +45,37 @@ public:
 
     // The back-office error for a failed operation.
     [[noreturn]] static void fail(const char* operation, const QString& message);
+    // The same for an error the driver reported: a sentence saying what went wrong, then the
+    // driver's own text.
+    [[noreturn]] static void fail(const char* operation, const QSqlError& error);
+    // What the driver's error means, as an operator reads it.
+    static QString describe(const QSqlError& error);
 
 private:
     QString m_name;
     QSqlDatabase m_database;
     // Node-based, so a statement handed out stays where it is while others are prepared.
     std::map<QString, QSqlQuery> m_statements;
+};
+
+// A write transaction on a connection that is rolled back unless committed. IMMEDIATE takes
+// SQLite's write lock before the first read, so nothing read inside can change before the write
+// that depends on it (a totalizer read and then stored).
+class SqlTransaction {
+public:
+    SqlTransaction(SqlConnection& connection, const char* operation);
+    ~SqlTransaction();
+    SqlTransaction(const SqlTransaction&) = delete;
+    SqlTransaction& operator=(const SqlTransaction&) = delete;
+
+    void commit();
+    // False when the rollback itself failed and the connection must not be trusted any more.
+    bool rollback();
+
+private:
+    SqlConnection& m_connection;
+    const char* m_operation;
+    bool m_open = true;
 };
 
 // How values cross into the database: money as its count of ten-thousandths, so it comes back

@@ -30,7 +30,8 @@ std::optional<QDate> dateFromText(QStringView text, const QLocale& locale)
 {
     const QString value = text.toString();
     const QString formats[] = { QStringLiteral("dd/MM/yyyy"), QStringLiteral("d/M/yyyy"), QStringLiteral("dd/MM/yy"),
-        QStringLiteral("yyyy-MM-dd"), QStringLiteral("yyyyMMdd"), locale.dateFormat(QLocale::ShortFormat) };
+        QStringLiteral("d/M/yy"), QStringLiteral("yyyy-MM-dd"), QStringLiteral("yyyyMMdd"),
+        locale.dateFormat(QLocale::ShortFormat) };
     for (const QString& format : formats) {
         const QDate date = QDate::fromString(value, format);
         if (!date.isValid())

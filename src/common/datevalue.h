@@ -19,7 +19,7 @@ public:
     static DateValue fromDate(QDate date);
     static DateValue fromTime(QTime time);
     static DateValue fromDateTime(const QDateTime& dateTime);
-    // Reads a date, a time of day, or both separated by a blank: dd/MM/yyyy, dd/MM/yy (this
+    // Reads a date, a time of day, or both separated by a blank: dd/MM/yyyy, d/M/yy (this
     // century up to 29), yyyy-MM-dd, yyyyMMdd or the locale's short date; H:mm:ss and H:mm. Empty
     // optional for anything else.
     static std::optional<DateValue> fromText(QStringView text, const QLocale& locale = QLocale());

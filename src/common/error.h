@@ -22,6 +22,7 @@ inline constexpr int CannotOpenFile = 3051;
 inline constexpr int RecordDeleted = 3167;
 inline constexpr int ItemNotFound = 3265;
 inline constexpr int BadTable = 3343;
+inline constexpr int InvalidValue = 380;
 inline constexpr int BackOffice = 3146;
 inline constexpr int Internal = 51;
 } // namespace ErrorNumber

@@ -88,6 +88,11 @@ FieldValue DataControl::Fields(QStringView name) const
     return FieldValue(field->type, Cp1252::decode(record.sliced(field->offset, field->length)));
 }
 
+QString DataControl::recordKey() const
+{
+    return Eof() ? QString() : QString::fromLatin1(currentRecord());
+}
+
 void DataControl::Delete()
 {
     const QByteArrayView record = currentRecord();

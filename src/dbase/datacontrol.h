@@ -38,6 +38,12 @@ public:
     void MoveNext();
     // The value of the current record's field of that name, without regard to case.
     FieldValue Fields(QStringView name) const;
+    // The current record's position, to stand on it again with setBookmark until the next refresh.
+    qint64 bookmark() const { return m_current; }
+    void setBookmark(qint64 bookmark) { m_current = bookmark; }
+    // The current record's bytes as text: tells one record from another, and a record from itself
+    // after it was rewritten.
+    QString recordKey() const;
     // Marks the current record deleted in the file, provided it is still there unchanged; throws
     // no current record otherwise, and then writes nothing.
     void Delete();

@@ -39,12 +39,11 @@ std::optional<DateValue> FieldValue::toDate() const
 {
     if (isNull())
         return std::nullopt;
-    if (m_type == 'D')
-        return storedDate(m_text);
-    // A text holding only a time of day carries no date; the caller then uses today.
-    const std::optional<DateValue> value = DateValue::fromText(m_text);
+    // Anything else than a date (month 13, letters, a time alone) is no sale's date; taking today
+    // instead would register it under a date it never had.
+    const std::optional<DateValue> value = m_type == 'D' ? storedDate(m_text) : DateValue::fromText(m_text);
     if (!value || !value->hasDatePart())
-        return std::nullopt;
+        throw Error::typeMismatch(m_text);
     return DateValue::fromDate(value->date());
 }
 

@@ -20,8 +20,8 @@ public:
     // The stored text without its padding; empty for an empty value.
     const QString& text() const { return m_text; }
 
-    // The date of a D field or of a text that reads as a date; empty when there is none, so the
-    // caller can fall back to today.
+    // The date of a D field or of a text that reads as a date; empty for an empty value, so the
+    // caller can fall back to today; throws type mismatch for anything else.
     std::optional<DateValue> toDate() const;
     // A time-of-day text, a date-time text or a date; throws invalid use of null when empty and
     // type mismatch when the value is no date or time.

@@ -14,7 +14,8 @@ public:
 
     // The file first, when file logging is on, then the list, even when the file failed.
     void GravaEvento(const QString& line);
-    void CriaLogCupom(const QString& line) { m_file.CriaLogCupom(line); }
+    // True when the line is in the file.
+    bool CriaLogCupom(const QString& line) { return m_file.CriaLogCupom(line); }
 
     EventListModel& EventLB() { return m_list; }
     const Clock& clock() const { return m_clock; }

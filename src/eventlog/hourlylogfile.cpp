@@ -21,13 +21,15 @@ QString HourlyLogFile::localPathFor(const QDateTime& moment) const
     return m_drives.toLocal(fileNameFor(moment));
 }
 
-void HourlyLogFile::CriaLogCupom(const QString& line)
+bool HourlyLogFile::CriaLogCupom(const QString& line)
 {
     try {
         TextFile::appendLine(localPathFor(m_clock.now()), line);
+        return true;
     } catch (const Error& error) {
         m_messageBox.show(error.description());
         m_messageBox.show(QStringLiteral("Erro ao criar LOG ECF: ") + line, MessageStyle::Information,
             QStringLiteral("Erro: CriaLogCupom"));
+        return false;
     }
 }

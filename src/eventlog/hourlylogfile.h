@@ -20,7 +20,8 @@ public:
 
     // Appends the line and CR LF to the current hour's file, creating the file but never the
     // folder. A failure shows two boxes and the line is lost from the file; nothing is thrown.
-    void CriaLogCupom(const QString& line);
+    // True when the line is in the file.
+    bool CriaLogCupom(const QString& line);
 
 private:
     const Drives& m_drives;

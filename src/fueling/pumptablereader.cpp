@@ -1,13 +1,25 @@
 #include "fueling/pumptablereader.h"
 
-#include "common/conversions.h"
 #include "common/error.h"
+#include "dbase/pumptable.h"
 
-PumpTableReader::PumpTableReader(DataControl& dataNolvex, FuelingRegistration& registration,
-    BackOfficeObjects& backOffice, FailureLog& failures, const Clock& clock, const StationSettings& settings)
+namespace {
+
+// Litres or a total below zero would move the totalizer back: no sale looks like that.
+Money notNegative(Money value, const char16_t* field)
+{
+    if (value < Money())
+        throw Error(ErrorNumber::InvalidValue,
+            QStringLiteral("Valor inválido: %1=%2").arg(QStringView(field), value.toText(QLocale::c())));
+    return value;
+}
+
+} // namespace
+
+PumpTableReader::PumpTableReader(DataControl& dataNolvex, FuelingRegistration& registration, FailureLog& failures,
+    const Clock& clock, const StationSettings& settings)
     : m_data(dataNolvex)
     , m_registration(registration)
-    , m_backOffice(backOffice)
     , m_failures(failures)
     , m_clock(clock)
     , m_settings(settings)
@@ -17,63 +29,71 @@ PumpTableReader::PumpTableReader(DataControl& dataNolvex, FuelingRegistration& r
 void PumpTableReader::LoopBomba()
 {
     qint16 xFase = 0;
+    BackOfficeTransaction transaction(m_registration.conexao());
+    QList<Registered> registered;
+    QList<Failure> failures;
     try {
-        readTable(xFase);
-        m_failures.clear(lNomeArquivo);
+        m_data.setRecordSource(lNomeArquivo);
+        m_data.Refresh();
+        while (!m_data.Eof()) {
+            const Fueling fueling = readRecord(xFase);
+            xFase = 18;
+            const auto outcome = m_registration.registerFueling(transaction, fueling);
+            // A fueling the back-office did not store stays in the table, and so do the ones
+            // behind it, so that they are registered in order once it takes them.
+            if (outcome == FuelingRegistration::Outcome::Held)
+                break;
+            registered.append({ m_data.bookmark(), fueling, outcome });
+            m_data.MoveNext();
+        }
     } catch (const Error& error) {
-        m_failures.report(lNomeArquivo, failureLines(error, xFase));
+        failures.append(failure(error, xFase));
     }
+
+    // What went before a failure is stored and leaves the table; the rest waits for the next cycle.
+    if (m_registration.commit(transaction, lNomeArquivo)) {
+        for (const Registered& fueling : std::as_const(registered))
+            m_registration.confirm(fueling.fueling, fueling.outcome);
+        try {
+            for (const Registered& fueling : std::as_const(registered)) {
+                m_data.setBookmark(fueling.bookmark);
+                m_data.Delete();
+            }
+        } catch (const Error& error) {
+            failures.append(failure(error, 18));
+        }
+    }
+    if (failures.isEmpty())
+        m_failures.clear(lNomeArquivo);
+    for (const Failure& held : std::as_const(failures))
+        m_failures.report(held.source, held.lines);
 }
 
-void PumpTableReader::readTable(qint16& xFase)
+Fueling PumpTableReader::readRecord(qint16& xFase)
 {
-    m_data.setRecordSource(lNomeArquivo);
-    m_data.Refresh();
-    if (m_data.Eof())
-        return;
-    m_data.MoveFirst();
-    while (!m_data.Eof()) {
-        readRecord(xFase);
-        xFase = 18;
-        const FuelingRegistration::Outcome outcome = m_registration.registerFueling();
-        // A fueling the back-office did not store stays in the table, and so do the ones behind
-        // it, so that they are registered in order once the back-office takes them.
-        if (outcome == FuelingRegistration::Outcome::Refused || outcome == FuelingRegistration::Outcome::Failed)
-            return;
-        m_data.Delete();
-        m_data.MoveNext();
-    }
-}
-
-void PumpTableReader::readRecord(qint16& xFase)
-{
-    FuelingRegistration& fueling = m_registration;
+    Fueling fueling;
     xFase = 10;
-    const auto data = m_data.Fields(PumpTable::Data).toDate();
-    fueling.lData = data ? DateValue::fromDate(data->date()) : DateValue::fromDate(m_clock.now().date());
+    const std::optional<DateValue> data = m_data.Fields(PumpTable::Data).toDate();
     xFase = 11;
     fueling.lHora = m_data.Fields(PumpTable::Hora).toDateTime();
+    fueling.lData = data ? *data : FuelingDate::forBlank(fueling.lHora, m_clock.now());
     xFase = 12;
     fueling.lBico = lBicoAtual;
     xFase = 13;
-    fueling.lQuantidade = m_data.Fields(PumpTable::Litros).toMoney();
+    fueling.lQuantidade = notNegative(m_data.Fields(PumpTable::Litros).toMoney(), PumpTable::Litros);
     xFase = 14;
-    fueling.lValorTotal = m_data.Fields(PumpTable::Valor).toMoney();
-    xFase = 15;
-    fueling.lCodigoProduto = 0;
-    fueling.lValorUnitario = Money();
-    clsBico& bico = m_backOffice.Bico();
-    if (bico.Localiza(m_settings.lCodigoEmpresa, lBicoAtual)) {
-        xFase = 16;
-        fueling.lCodigoProduto = toInteger16(bico.CodigoProduto);
-        xFase = 17;
-        fueling.lValorUnitario = bico.ValorUnitario;
-    }
+    fueling.lValorTotal = notNegative(m_data.Fields(PumpTable::Valor).toMoney(), PumpTable::Valor);
+    m_registration.lookUpNozzle(fueling, xFase);
+    return fueling;
 }
 
-QStringList PumpTableReader::failureLines(const Error& error, qint16 xFase) const
+PumpTableReader::Failure PumpTableReader::failure(const Error& error, qint16 xFase) const
 {
-    QStringList lines;
+    Failure failure;
+    // A record's failure is its own: once it is repaired, the next stuck record of the table is
+    // reported at once instead of being taken for the same failure.
+    failure.source = xFase >= 10 && xFase < 18 ? lNomeArquivo + u' ' + m_data.recordKey() : lNomeArquivo;
+    QStringList& lines = failure.lines;
     if (xFase == 0) {
         lines << QStringLiteral(" - ERRO LoopBomba: dataNolvex.DatabaseName=") + m_data.DatabaseName()
               << QStringLiteral(" - ERRO LoopBomba: dataNolvex.RecordSource=") + m_data.RecordSource();
@@ -92,5 +112,5 @@ QStringList PumpTableReader::failureLines(const Error& error, qint16 xFase) cons
               << QStringLiteral(" - ERRO: ") + QString::number(error.number()) + QStringLiteral(" - ")
                 + error.description();
     }
-    return lines;
+    return failure;
 }

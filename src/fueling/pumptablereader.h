@@ -3,16 +3,17 @@
 #include "backoffice/backofficeobjects.h"
 #include "common/stationsettings.h"
 #include "dbase/datacontrol.h"
-#include "dbase/pumptable.h"
 #include "eventlog/failurelog.h"
 #include "fueling/fuelingregistration.h"
 
 // Empties one nozzle's pump table: each record, in stored order, is completed with the nozzle's
-// product and price from the back-office, registered, and deleted.
+// product and price from the back-office and registered; the table's registrations are committed
+// together and only then are their records deleted, so a crash at any point leaves each record
+// either unregistered and in the table, or registered and found so when it is read again.
 class PumpTableReader {
 public:
-    PumpTableReader(DataControl& dataNolvex, FuelingRegistration& registration, BackOfficeObjects& backOffice,
-        FailureLog& failures, const Clock& clock, const StationSettings& settings);
+    PumpTableReader(DataControl& dataNolvex, FuelingRegistration& registration, FailureLog& failures,
+        const Clock& clock, const StationSettings& settings);
 
     // Reads the table lNomeArquivo of nozzle lBicoAtual. Never throws: a failure is logged and
     // leaves the failing record, and those behind it, for the next cycle.
@@ -22,13 +23,21 @@ public:
     QString lNomeArquivo;
 
 private:
-    void readTable(qint16& xFase);
-    void readRecord(qint16& xFase);
-    QStringList failureLines(const Error& error, qint16 xFase) const;
+    struct Registered {
+        qint64 bookmark;
+        Fueling fueling;
+        FuelingRegistration::Outcome outcome;
+    };
+    struct Failure {
+        QString source;
+        QStringList lines;
+    };
+
+    Fueling readRecord(qint16& xFase);
+    Failure failure(const Error& error, qint16 xFase) const;
 
     DataControl& m_data;
     FuelingRegistration& m_registration;
-    BackOfficeObjects& m_backOffice;
     FailureLog& m_failures;
     const Clock& m_clock;
     const StationSettings& m_settings;

@@ -150,7 +150,9 @@ private Q_SLOTS:
         const QString notOpen = QStringLiteral("3146 clsBico.Localiza: Retaguarda @: ");
         const QString noSchema = notOpen + QStringLiteral("o banco de dados não tem o esquema \"retaguarda\"");
         const QString money = QStringLiteral("3146 SqlValue.money: valor monetário inválido no banco: ");
-        QTest::newRow("missing table") << "DROP TABLE bicos" << QStringLiteral("3146 clsBico.Localiza: no such table");
+        QTest::newRow("missing table")
+            << "DROP TABLE bicos"
+            << QStringLiteral("3146 clsBico.Localiza: o banco de dados recusou a operação: no such table");
         QTest::newRow("money with a fraction") << "INSERT INTO bicos VALUES (1, 3, 7, 1.5)" << money + "'1.5'";
         QTest::newRow("missing file") << "missing" << notOpen + "arquivo não encontrado";
         QTest::newRow("text file") << QString(200, u'x') << notOpen + "o arquivo não é um banco de dados SQLite";

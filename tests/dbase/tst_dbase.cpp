@@ -72,27 +72,39 @@ private Q_SLOTS:
     // are read in the pump table reader's tests). The row's first word names the field, and so the
     // conversion the reader applies. stored: type letter, colon, text. expected: the value, or "-"
     // for no date, when the reader takes today.
+    // conversion: what the pump table reader asks of the field; expected: its text, "-" for no value,
+    // or the number of the error raised.
     void fieldValues_data()
     {
         QTest::addColumn<QString>("stored");
+        QTest::addColumn<char>("conversion");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("Data impossible") << "D:20261340" << QString("-");
-        QTest::newRow("Data as text") << "C:16/03/2026" << QString("16/03/2026");
-        QTest::newRow("Data as a time alone") << "C:14:03:22" << QString("-");
-        QTest::newRow("Hora padded with NULs") << QString::fromLatin1("C:14:03\0\0\0", 10) << "14:03:00";
-        QTest::newRow("Hora as a D field") << "D:20260316" << QString("16/03/2026");
-        QTest::newRow("Valor as text with a comma") << "C:122,80" << QString("122,8");
+        QTest::newRow("Data blank: today") << "D:00000000" << 'D' << QString("-");
+        QTest::newRow("Data impossible") << "D:20261340" << 'D' << QString("#13");
+        QTest::newRow("Data all nines") << "D:99999999" << 'D' << QString("#13");
+        QTest::newRow("Data 29/02 of a common year") << "C:29/02/2026" << 'D' << QString("#13");
+        QTest::newRow("Data letters") << "C:ontem" << 'D' << QString("#13");
+        QTest::newRow("Data as text") << "C:16/03/2026" << 'D' << QString("16/03/2026");
+        QTest::newRow("Data as short text") << "C:6/12/26" << 'D' << QString("06/12/2026");
+        QTest::newRow("Data as a time alone") << "C:14:03:22" << 'D' << QString("#13");
+        QTest::newRow("Hora padded with NULs") << QString::fromLatin1("C:14:03\0\0\0", 10) << 'H' << "14:03:00";
+        QTest::newRow("Hora as a D field") << "D:20260316" << 'H' << QString("16/03/2026");
+        QTest::newRow("Valor as text with a comma") << "C:122,80" << 'M' << QString("122,8");
     }
     void fieldValues()
     {
         QFETCH(QString, stored);
+        QFETCH(char, conversion);
         QFETCH(QString, expected);
         const FieldValue value(stored[0].toLatin1(), stored.mid(2));
-        const char field = QTest::currentDataTag()[0];
-        QCOMPARE(field == 'D'  ? (value.toDate() ? value.toDate()->toText() : QStringLiteral("-"))
-                : field == 'H' ? value.toDateTime().toText()
-                               : value.toMoney().toText(),
-            expected);
+        try {
+            QCOMPARE(conversion == 'D'  ? (value.toDate() ? value.toDate()->toText() : QStringLiteral("-"))
+                    : conversion == 'H' ? value.toDateTime().toText()
+                                        : value.toMoney().toText(),
+                expected);
+        } catch (const Error& error) {
+            QCOMPARE(QStringLiteral("#%1").arg(error.number()), expected);
+        }
     }
 
     // file: the table's bytes, or "no folder" for no table and not even its folder (a missing table is

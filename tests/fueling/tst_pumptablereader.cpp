@@ -163,14 +163,14 @@ private Q_SLOTS:
         QTest::newRow("record read twice") << "duplicate" << QStringList { first, second };
         QTest::newRow("delete fails")
             << "delete"
-            << QStringList { first, "ERRO LoopBomba: Erro Desconhecido! BOMBA01.DBF xFase=18",
-                   "ERRO: 3051 - Não foi possível abrir o arquivo '<pumps>/BOMBA01.DBF' (Is a directory).", second };
+            << QStringList { first, second, "ERRO LoopBomba: Erro Desconhecido! BOMBA01.DBF xFase=18",
+                   "ERRO: 3051 - Não foi possível abrir o arquivo '<pumps>/BOMBA01.DBF' (Is a directory)." };
         QTest::newRow("back-office refuses twice") << "IGNORE/IGNORE" << QStringList { refused, first, second };
         QTest::newRow("back-office refuses, then fails")
             << "IGNORE/ABORT, 'recusado pelo gatilho'"
             << QStringList { refused,
-                   "ERRO AutoAtualTabeAbastecimento: clsAbastecimento.Inclui: recusado pelo gatilho Unable to fetch "
-                   "row - Err: 3146",
+                   "ERRO AutoAtualTabeAbastecimento: clsAbastecimento.Inclui: o banco de dados recusou os valores: "
+                   "recusado pelo gatilho Unable to fetch row - Err: 3146",
                    first, second };
     }
     void registeredOnceWhateverHappensAfterTheInsert()
@@ -187,10 +187,10 @@ private Q_SLOTS:
             cycle();
             writeTable(name, records);
         } else if (happening == u"delete") {
-            // The registration asks the time for its event line: then the table turns into a
-            // folder, so the delete that follows cannot open it.
+            // The registrations' event lines come after their commit: then the table turns into a
+            // folder, so the deletes that follow cannot open it.
             m_station->clock.whenAsked = [&] {
-                if (QFileInfo(path).isFile() && m_station->fuelings().size() == 1) {
+                if (QFileInfo(path).isFile() && !m_station->fuelings().isEmpty()) {
                     QFile::rename(path, path + QStringLiteral(".aside"));
                     QDir().mkpath(path);
                 }
