@@ -12,7 +12,7 @@ Bridge::Bridge(const Ports& ports, QObject* parent)
     , m_registration(m_eventLog, m_failures, m_backOffice, m_settings, ports.clock)
     , m_reader(m_dataNolvex, m_registration, m_failures, ports.clock, m_settings)
     , m_reading(m_eventLog, m_backOffice, ports.messageBox, m_settings)
-    , m_exchange(m_reading, m_eventLog, ports.drives)
+    , m_exchange(m_reading, m_eventLog, m_failures, ports.drives)
     , m_polling(m_reader, m_failures, m_settings)
 {
     m_polling.setRequestCheck([this] { m_exchange.VerificaSolicitacaoExtra(); });

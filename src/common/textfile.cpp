@@ -10,6 +10,7 @@
 #ifdef Q_OS_WIN
 #include <io.h>
 #else
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -41,10 +42,32 @@ Error fileError(const QFile& file, bool reading)
         ErrorNumber::FileAccess, QStringLiteral("Erro de acesso ao arquivo: %1 (%2)").arg(path, file.errorString()));
 }
 
+// Opens for writing without following a symbolic link in the file's place.
+bool openForWriting(QFile& file, QIODevice::OpenMode mode)
+{
+#ifdef Q_OS_WIN
+    return file.open(mode);
+#else
+    const int flags
+        = O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | (mode.testFlag(QIODevice::Append) ? O_APPEND : O_TRUNC);
+    const int descriptor = ::open(QFile::encodeName(file.fileName()).constData(), flags, 0666);
+    if (descriptor < 0)
+        return false;
+    if (!file.open(descriptor, mode, QFileDevice::AutoCloseHandle)) {
+        ::close(descriptor);
+        return false;
+    }
+    return true;
+#endif
+}
+
 void writeAll(const QString& path, QIODevice::OpenMode mode, const QByteArray& bytes, bool durable)
 {
     QFile file(path);
-    if (!file.open(mode))
+    if (QFileInfo(path).isSymLink())
+        throw Error(
+            ErrorNumber::PermissionDenied, QStringLiteral("Permissão negada: %1 é um link simbólico").arg(path));
+    if (!openForWriting(file, mode))
         throw fileError(file, false);
     if (file.write(bytes) != bytes.size() || !file.flush() || (durable && !syncToDisk(file)))
         throw fileError(file, false);
@@ -63,14 +86,19 @@ QByteArray withLineEnds(const QStringList& lines)
 
 } // namespace
 
-QStringList TextFile::readLines(const QString& path)
+QStringList TextFile::readLines(const QString& path, qint64 maxBytes)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw fileError(file, true);
-    const QByteArray bytes = file.readAll();
+    // The size first, so a huge file is refused unread; the read is bounded too, for one that
+    // grows meanwhile.
+    const QByteArray bytes = file.size() > maxBytes ? QByteArray() : file.read(file.size() + 1);
     if (file.error() != QFileDevice::NoError)
         throw fileError(file, true);
+    if (file.size() > maxBytes || bytes.size() > maxBytes)
+        throw Error(ErrorNumber::FileAccess,
+            QStringLiteral("Arquivo grande demais: %1 (mais de %2 bytes)").arg(path).arg(maxBytes));
     QStringList lines;
     if (bytes.isEmpty())
         return lines;
@@ -97,7 +125,13 @@ void TextFile::appendLine(const QString& path, const QString& line)
 void TextFile::remove(const QString& path, Removal removal)
 {
     QFile file(path);
-    if (!QFileInfo(path).isFile())
+    const QFileInfo info(path);
+    if (info.isSymLink()) {
+        if (!QDir().remove(path))
+            throw fileError(file, false);
+        return;
+    }
+    if (!info.isFile())
         return;
     // Root may delete anything, so the owner's write bit stands in for the read-only flag.
     if (removal == Removal::NotForced && !file.permissions().testFlag(QFileDevice::WriteOwner))

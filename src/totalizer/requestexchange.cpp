@@ -32,22 +32,32 @@ QString RequestExchange::commandLine(const QStringList& lines, const QString& pa
     return lines.at(index);
 }
 
-RequestExchange::RequestExchange(TotalizerReading& reading, EventLog& log, const Drives& drives)
+RequestExchange::RequestExchange(TotalizerReading& reading, EventLog& log, FailureLog& failures, const Drives& drives)
     : m_reading(reading)
     , m_log(log)
+    , m_failures(failures)
     , m_drives(drives)
 {
 }
 
 void RequestExchange::VerificaSolicitacaoExtra()
 {
+    static const QString Source = QStringLiteral("VerificaSolicitacaoExtra");
     try {
         serve();
+        m_failures.clear(Source);
     } catch (...) {
         // What failed stays where it is; the request, still in place, is served from the start at
-        // the next check.
-        m_log.CriaLogCupom(m_log.line(QStringLiteral(" - ERRO VerificaSolicitacaoExtra: Erro Desconhecido!")));
+        // the next check, every tenth cycle: its line goes once to each hour's file.
+        m_failures.report(Source, { QStringLiteral(" - ERRO VerificaSolicitacaoExtra: Erro Desconhecido!") });
     }
+}
+
+void RequestExchange::checkRemovable(const QString& path) const
+{
+    const QFileInfo info(path);
+    if (info.isFile() && !info.isSymLink() && !info.permissions().testFlag(QFileDevice::WriteOwner))
+        throw Error(ErrorNumber::PermissionDenied, QStringLiteral("Permissão negada: %1").arg(path));
 }
 
 void RequestExchange::serve()
@@ -59,13 +69,20 @@ void RequestExchange::serve()
         return;
     // Read whole and closed at once, so no failure further on can leave the request held open.
     // TextFile also takes a line feed alone as a line end, for requesters written elsewhere.
-    const QString command = commandLine(TextFile::readLines(request), request);
+    const QString command = commandLine(TextFile::readLines(request, MaxRequestBytes), request);
+    // A request that could not be answered would be read again every tenth cycle, each time with
+    // its lines in the list and the log: what would fail the answer is found before anything is
+    // written.
+    checkRemovable(request);
 
     if (command != ComandoLeitura) {
         m_log.CriaLogCupom(m_log.line(QStringLiteral(" - Solicitacao Não Identificada.")));
         TextFile::remove(local(Solicitacao), TextFile::Removal::NotForced);
         return;
     }
+
+    checkRemovable(local(RespostaTemporaria));
+    checkRemovable(local(Resposta));
 
     m_log.GravaEvento(m_log.line(QStringLiteral(" - Solicitacao de Leitura de Encerrante Iniciada.")));
     const bool lLeituraOK = m_reading.LeituraEncerrantes();

@@ -1,4 +1,5 @@
 #include "eventlog/eventlog.h"
+#include "eventlog/failurelog.h"
 #include "support/testfiles.h"
 #include "support/teststation.h"
 
@@ -61,6 +62,34 @@ private Q_SLOTS:
         QCOMPARE(listedWhileBoxOpen, QList<int>({ 1, 1 }));
         QCOMPARE(m_log->EventLB().lines(), QStringList({ "before the switch", "14:05:31 - AutoQuorvan Iniciado: " }));
         QVERIFY(!QFileInfo::exists(m_station->onC(QStringLiteral("Quorvan"))));
+    }
+
+    // A persisting failure is written once to each hour's file, per source, and only counts once written.
+    void failureLinesOncePerHourOnceWritten()
+    {
+        FailureLog failures(*m_log, m_station->clock);
+        const QString folder = m_station->systemFolder();
+        QVERIFY(QDir().rename(folder, folder + QStringLiteral(".aside")));
+        failures.report(QStringLiteral("BOMBA01.DBF a"), { QStringLiteral(" - ERRO") });
+        QCOMPARE(m_station->boxes.takeBoxes().size(), 2);
+        QVERIFY(QDir().rename(folder + QStringLiteral(".aside"), folder));
+        for (const char* source : { "BOMBA01.DBF a", "BOMBA01.DBF a", "BOMBA01.DBF b" })
+            failures.report(QLatin1StringView(source), { QStringLiteral(" - ERRO") });
+        m_station->clock.advance(3600);
+        failures.report(QStringLiteral("BOMBA01.DBF a"), { QStringLiteral(" - ERRO") });
+        QCOMPARE(logFile("AUTOMACAO_06_12_2026_14.LOG"), QByteArray("14:05:31 - ERRO\r\n14:05:31 - ERRO\r\n"));
+        QCOMPARE(logFile("AUTOMACAO_06_12_2026_15.LOG"), QByteArray("15:05:31 - ERRO\r\n"));
+    }
+
+    // A link planted in the log's place would make the bridge append to a file elsewhere.
+    void neverWritesThroughALink()
+    {
+        const QString file = m_station->systemFolder() + QStringLiteral("/AUTOMACAO_06_12_2026_14.LOG");
+        QVERIFY(QFile::link(m_station->onC(QStringLiteral("alvo.txt")), file));
+        m_log->CriaLogCupom(QStringLiteral("x"));
+        QCOMPARE(m_station->boxes.takeBoxes().first().text,
+            QStringLiteral("Permissão negada: %1 é um link simbólico").arg(file));
+        QVERIFY(!QFileInfo::exists(m_station->onC(QStringLiteral("alvo.txt"))));
     }
 
     void listKeepsTheLast200_data()

@@ -13,6 +13,8 @@ using Files = QMap<QString, QByteArray>;
 namespace {
 
 const QByteArray Folder = "<folder>";
+// A symbolic link to a file beside the exchange folder, which must never come into being.
+const QByteArray Link = "<link>";
 const QByteArray Request = "[PEDIDO AUTOMACAO]\r\nComando=AUTOMACAO LEITURA ENCERRANTE\r\n";
 const QByteArray Unidentified = "[PEDIDO AUTOMACAO]\r\ncomando=automacao leitura encerrante\r\n";
 const QByteArray OldResponse = "[RETORNO AUTOMACAO]\r\nComando=AUTOMACAO LEITURA ENCERRANTE\r\nRetorno=ERRO\r\n";
@@ -38,7 +40,10 @@ Files exchangeFiles(const QDir& folder)
 {
     Files files;
     for (const QFileInfo& entry : folder.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
-        files.insert(entry.fileName(), entry.isDir() ? Folder : TestFiles::read(entry.filePath()));
+        files.insert(entry.fileName(),
+            entry.isSymLink()   ? Link
+                : entry.isDir() ? Folder
+                                : TestFiles::read(entry.filePath()));
     return files;
 }
 
@@ -68,7 +73,8 @@ struct Station : TestStation {
     BackOfficeObjects objects { *backOffice };
     StationSettings settings { 4, 1, QString() };
     TotalizerReading reading { log, objects, boxes, settings };
-    RequestExchange exchange { reading, log, drives };
+    FailureLog failures { log, clock };
+    RequestExchange exchange { reading, log, failures, drives };
 };
 
 } // namespace
@@ -112,23 +118,28 @@ private Q_SLOTS:
         row("command with a trailing blank", waiting("Comando=AUTOMACAO LEITURA ENCERRANTE \r\n"), { NotIdentified },
             untouched);
         row("byte-order mark", waiting("\xEF\xBB\xBF" + Request), { NotIdentified }, untouched);
-        // Failures: everything stays in place, and the next check fails the same way.
-        row("empty request", waiting(""), { Failed, Failed }, waiting(""));
-        row("read-only old response", waiting(), ReadThenFailed + ReadThenFailed, waiting(), "Resposta.txt");
+        Files linked = waiting();
+        linked.insert("Resposta.tmp", Link);
+        row("links in the responses' places are replaced, not followed", linked, Served, answered);
+        // Failures: everything stays in place, the next check fails the same way, and the line goes
+        // once to the hour's file. What would keep the answer from being written is found before
+        // the reading, so a request that cannot be answered does not fill the list.
+        row("empty request", waiting(""), { Failed }, waiting(""));
+        const QByteArray huge = Request + QByteArray(RequestExchange::MaxRequestBytes, '\n');
+        row("request over 64 KiB", waiting(huge), { Failed }, waiting(huge));
+        row("read-only old response", waiting(), { Failed }, waiting(), "Resposta.txt");
         Files partial = waiting();
         partial.insert("Resposta.tmp", "[RETORNO");
-        row("read-only old temporary response", partial, ReadThenFailed + ReadThenFailed, partial, "Resposta.tmp");
-        row("read-only unidentified request", waiting(Unidentified), { NotIdentified, Failed, NotIdentified, Failed },
-            waiting(Unidentified), "Solicitacao.txt");
-        // The response is renamed into place only once the request is gone.
-        row("read-only request", waiting(), ReadThenFailed + ReadThenFailed,
-            { { "Solicitacao.txt", Request }, { "Resposta.tmp", Ok } }, "Solicitacao.txt");
+        row("read-only old temporary response", partial, { Failed }, partial, "Resposta.tmp");
+        row("read-only unidentified request", waiting(Unidentified), { Failed }, waiting(Unidentified),
+            "Solicitacao.txt");
+        row("read-only request", waiting(), { Failed }, waiting(), "Solicitacao.txt");
         // The rename fails after the request is gone, so the second check finds nothing to do.
         row("folder in the response's place", { { "Solicitacao.txt", Request }, { "Resposta.txt", Folder } },
             ReadThenFailed, { { "Resposta.tmp", Ok }, { "Resposta.txt", Folder } });
         // The second check fails at nozzle 1, the table being gone.
-        row("back-office failure at nozzle 2 of 4", waiting(), { Started, Nozzles.first(), Failed, Started, Failed },
-            waiting(), "Encerrantes");
+        row("back-office failure at nozzle 2 of 4", waiting(), { Started, Nozzles.first(), Failed, Started }, waiting(),
+            "Encerrantes");
     }
     void exchange()
     {
@@ -143,8 +154,14 @@ private Q_SLOTS:
         QList<int> linesAtBox;
         t.boxes.whileOpen = [&](const Box&) { linesAtBox += int(t.log.EventLB().lines().size()); };
         const QDir folder(t.exchangeFolder());
-        for (const auto& [name, bytes] : before.asKeyValueRange())
-            bytes == Folder ? void(folder.mkdir(name)) : TestFiles::write(folder.filePath(name), bytes);
+        for (const auto& [name, bytes] : before.asKeyValueRange()) {
+            if (bytes == Folder)
+                folder.mkdir(name);
+            else if (bytes == Link)
+                QFile::link(folder.filePath("../alvo.txt"), folder.filePath(name));
+            else
+                TestFiles::write(folder.filePath(name), bytes);
+        }
         if (fault == "Encerrantes")
             t.failAfterNozzle1();
         else if (!fault.isEmpty())
@@ -158,6 +175,7 @@ private Q_SLOTS:
         logged.removeIf([](const QString& line) { return line == NotIdentified || line == Failed; });
         QCOMPARE(t.log.EventLB().lines(), logged);
         QCOMPARE(exchangeFiles(folder), after);
+        QVERIFY(!QFileInfo::exists(folder.filePath("../alvo.txt")));
         QCOMPARE(linesAtBox, linesAtBoxes);
         QCOMPARE(t.boxes.takeBoxes(),
             QList<Box>(linesAtBoxes.size(), { "Encerrante atual não encontrado", 16, "Erro de Integridade!" }));
