@@ -8,13 +8,21 @@
 // user (each test has its own). A lock left by a copy that died is taken over.
 class SingleInstance {
 public:
+    enum class Result {
+        Acquired,
+        Running, // another live copy holds the lock
+        Failed, // the lock could not be made (unwritable folder, full disk): see failure()
+    };
+
     explicit SingleInstance(const QString& folder);
 
-    // True when this copy now holds the lock; false when another live copy holds it. A lock that
-    // cannot be made at all (an unwritable folder) does not stop the program: it cannot tell a
-    // second copy from a broken disk, and refusing to run would stop the sales.
-    bool acquire();
+    // Takes the lock. A copy that cannot tell whether another runs must not run: two copies
+    // would register every sale twice and grow every totalizer twice.
+    Result acquire();
+    // The lock file and why it could not be made.
+    QString failure() const;
 
 private:
+    QString m_path;
     QLockFile m_lock;
 };

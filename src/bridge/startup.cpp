@@ -50,9 +50,19 @@ Bridge::StartupOutcome Bridge::runStartup()
     m_caption = DesignedCaption + QStringLiteral(" V-") + gVersao;
     Q_EMIT captionChanged(m_caption);
 
-    if (!m_instance.acquire()) {
+    switch (m_instance.acquire()) {
+    case SingleInstance::Result::Acquired:
+        break;
+    case SingleInstance::Result::Running:
         m_ports.messageBox.show(QStringLiteral("Atenção! Este Programa já encontra-se aberto!"),
             MessageStyle::Exclamation, QStringLiteral("AutoQuorvanNolvex está aberto!"));
+        return StartupOutcome::End;
+    case SingleInstance::Result::Failed:
+        m_ports.messageBox.show(QStringLiteral("Não foi possível criar o arquivo de trava %1.\n"
+                                               "O AutoQuorvan não será iniciado, para que nenhum abastecimento seja "
+                                               "registrado em dobro.\nEntre em contato com o suporte técnico.")
+                                    .arg(m_instance.failure()),
+            MessageStyle::Critical, QStringLiteral("Erro de Configuração!"));
         return StartupOutcome::End;
     }
 
@@ -103,8 +113,10 @@ Bridge::StartupOutcome Bridge::runStartup()
             MessageStyle::Critical, QStringLiteral("Erro de Configuração!"));
         return StartupOutcome::Idle;
     }
-    // Only a relative pump database directory in the settings depends on this.
-    QDir::setCurrent(m_ports.drives.driveFolder(u'C'));
+    // Only a relative pump database directory in the settings depends on this; a drive that is
+    // not there stops start-up like any other error of its steps.
+    if (!QDir::setCurrent(m_ports.drives.driveFolder(u'C')))
+        throw Error(ErrorNumber::DeviceUnavailable, QStringLiteral("Dispositivo não disponível: C:"));
     m_polling.start();
     return StartupOutcome::Running;
 }

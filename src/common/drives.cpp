@@ -49,25 +49,38 @@ Drives::Drives(QString root)
 {
 }
 
+Drives Drives::asWritten(QString root)
+{
+    Drives drives(std::move(root));
+    drives.m_asWritten = true;
+    return drives;
+}
+
 Drives Drives::fromEnvironment()
 {
+    const QString state
+        = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/AutoQuorvan");
+#ifdef Q_OS_WIN
+    return asWritten(state);
+#else
     const QString configured = qEnvironmentVariable("AUTOQUORVAN_DRIVES");
     if (!configured.isEmpty())
         return Drives(QDir(configured).absolutePath());
-    return Drives(
-        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/AutoQuorvan/drives"));
+    return Drives(state + QStringLiteral("/drives"));
+#endif
 }
 
 QString Drives::driveFolder(QChar letter) const
 {
+    if (m_asWritten)
+        return QString(letter.toUpper()) + QStringLiteral(":/");
     return m_root + u'/' + letter.toUpper();
 }
 
 QString Drives::toLocal(const QString& path) const
 {
-#ifdef Q_OS_WIN
-    return path;
-#else
+    if (m_asWritten)
+        return path;
     QString slashed = path;
     slashed.replace(u'\\', u'/');
     if (startsWithDrive(slashed))
@@ -77,5 +90,4 @@ QString Drives::toLocal(const QString& path) const
     if (slashed.isEmpty())
         return QDir::currentPath();
     return resolveUnder(QDir::currentPath(), slashed);
-#endif
 }

@@ -8,10 +8,15 @@
 // on Windows arrive as bomba01.dbf or SOLICITACAO.TXT.
 class Drives {
 public:
+    // Drive X: is the folder root/X.
     explicit Drives(QString root);
-    // The root named by AUTOQUORVAN_DRIVES, or the user's data folder when it is unset.
+    // Paths used as written, as on Windows; root is then only the folder of the program's own state.
+    static Drives asWritten(QString root);
+    // On Windows the paths as written; elsewhere the root named by AUTOQUORVAN_DRIVES, or the
+    // user's data folder when it is unset.
     static Drives fromEnvironment();
 
+    // The folder of the drive folders, and of the bridge's own state (its single-instance lock).
     const QString& root() const { return m_root; }
     // The folder that stands for a drive letter.
     QString driveFolder(QChar letter) const;
@@ -21,4 +26,5 @@ public:
 
 private:
     QString m_root;
+    bool m_asWritten = false;
 };

@@ -9,6 +9,7 @@ namespace ErrorNumber {
 inline constexpr int Overflow = 6;
 inline constexpr int TypeMismatch = 13;
 inline constexpr int FileNotFound = 53;
+inline constexpr int DeviceUnavailable = 68;
 inline constexpr int InputPastEnd = 62;
 inline constexpr int PermissionDenied = 70;
 inline constexpr int FileAccess = 75;
