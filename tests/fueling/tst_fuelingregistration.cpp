@@ -67,7 +67,7 @@ private Q_SLOTS:
         Bridge bridge(station.ports());
         QCOMPARE(bridge.Form_Load(), Bridge::StartupOutcome::Running);
 
-        station.clock.set(QDateTime(QDate(2026, 12, 7), QTime(9, 30, 15, 480)));
+        station.clock.set(QDateTime(QDate(2026, 12, 7), QTime(9, 30, 15, 520)));
         const QStringList values = given.split(u' ');
         bridge.AutoAtualizaAbastecimento(qint16(bico), *Money::fromText(values[0], u'.'),
             *Money::fromText(values[1], u'.'), *Money::fromText(values[2], u'.'));
