@@ -64,11 +64,6 @@ void DataControl::Refresh()
     m_current = nextLive(0);
 }
 
-void DataControl::MoveFirst()
-{
-    m_current = nextLive(0);
-}
-
 void DataControl::MoveNext()
 {
     if (Eof())

@@ -31,8 +31,6 @@ public:
     // True when there is no current record: an empty table, or past the last record. (Not "EOF":
     // that is a macro of the C library.)
     bool Eof() const { return m_current >= m_recordCount; }
-    // Stands on the first record that is not deleted.
-    void MoveFirst();
     // Stands on the next record that is not deleted, or past the last; throws no current record
     // when already past the last.
     void MoveNext();

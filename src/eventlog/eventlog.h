@@ -18,7 +18,6 @@ public:
     bool CriaLogCupom(const QString& line) { return m_file.CriaLogCupom(line); }
 
     EventListModel& EventLB() { return m_list; }
-    const Clock& clock() const { return m_clock; }
 
     // The file-logging switch; off until start-up turns it on.
     bool lGravaLogArquivo = false;

@@ -35,13 +35,3 @@ QString mdl_socket_ip::EnderecoIPLocal(const HostSystem& host, MessageBox& messa
     messageBox.show(QStringLiteral("Windows Sockets não esta respondendo. não é possivel obter nome do Host"));
     return QString();
 }
-
-quint8 mdl_socket_ip::ByteBaixo(qint32 value)
-{
-    return quint8(value & 0xFF);
-}
-
-quint8 mdl_socket_ip::ByteAlto(qint32 value)
-{
-    return quint8((value >> 8) & 0xFF);
-}

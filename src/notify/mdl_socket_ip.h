@@ -13,8 +13,4 @@ namespace mdl_socket_ip {
 QString NomeComputadorLocal(const HostSystem& host, MessageBox& messageBox);
 // The first IPv4 address of the host name in dotted form, or empty text after a box.
 QString EnderecoIPLocal(const HostSystem& host, MessageBox& messageBox);
-// Bits 0-7 of a value.
-quint8 ByteBaixo(qint32 value);
-// Bits 8-15 of a value.
-quint8 ByteAlto(qint32 value);
 } // namespace mdl_socket_ip
