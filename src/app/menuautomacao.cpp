@@ -236,8 +236,7 @@ void MenuAutomacao::mouseDoubleClickEvent(QMouseEvent* event)
 void MenuAutomacao::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (!std::exchange(m_shown, true) && m_closePending)
-        QMetaObject::invokeMethod(this, &MenuAutomacao::closeIfPending, Qt::QueuedConnection);
+    m_shown = true;
 }
 
 void MenuAutomacao::closeEvent(QCloseEvent* event)
@@ -248,10 +247,11 @@ void MenuAutomacao::closeEvent(QCloseEvent* event)
     }
     // Start-up runs before the window is first shown, and a polling cycle can be held by a modal
     // box whose event loop lets a close through (logging off, a signal); unloading then would
-    // release the back-office objects under them. The close is not refused, only carried out as
-    // soon as they have returned.
+    // release the back-office objects under them. The close is not refused: the box ends, start-up
+    // carries the close out itself, and a cycle's close follows as soon as the cycle has returned.
     if (!m_shown || m_bridge.isCycleRunning()) {
-        m_closePending = true;
+        m_closePending = m_shown;
+        m_bridge.requestClose();
         event->ignore();
         return;
     }
@@ -261,7 +261,7 @@ void MenuAutomacao::closeEvent(QCloseEvent* event)
 
 void MenuAutomacao::closeIfPending()
 {
-    if (m_closePending && m_shown && !m_bridge.isCycleRunning()) {
+    if (m_closePending && !m_bridge.isCycleRunning()) {
         m_closePending = false;
         close();
     }

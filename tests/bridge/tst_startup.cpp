@@ -47,11 +47,13 @@ private Q_SLOTS:
         QTest::addColumn<Outcome>("outcome");
         QTest::addColumn<int>("nozzles");
         QTest::addColumn<int>("empresaGlobal");
-        const auto row = [](const char* name, const char* bicos, const char* global, const char* names,
-                             const QList<Box>& boxes, Outcome outcome, int nozzles, int empresaGlobal) {
-            QTest::newRow(name) << QByteArray(bicos) << QByteArray(global) << names << boxes << outcome << nozzles
-                                << empresaGlobal;
-        };
+        QTest::addColumn<bool>("closeAtBox");
+        const auto row
+            = [](const char* name, const char* bicos, const char* global, const char* names, const QList<Box>& boxes,
+                  Outcome outcome, int nozzles, int empresaGlobal, bool closeAtBox = false) {
+                  QTest::newRow(name) << QByteArray(bicos) << QByteArray(global) << names << boxes << outcome << nozzles
+                                      << empresaGlobal << closeAtBox;
+              };
         const char* same = "POSTO01/POSTO01";
         using enum Outcome;
         row("all checks pass, 8 nozzles", "8", "2", same, {}, Running, 8, 2);
@@ -70,6 +72,7 @@ private Q_SLOTS:
         row("EmpresaGlobal -3", "8", "-3", same, {}, Running, 8, -3);
         row("EmpresaGlobal 0 goes on", "8", "0", same, { EmpresaGlobalBox }, Running, 8, 0);
         row("EmpresaGlobal empty", "8", "", same, { EmpresaGlobalBox }, Running, 8, 0);
+        row("closed during the EmpresaGlobal box", "8", "0", same, { EmpresaGlobalBox }, Closed, 8, 0, true);
     }
     void startup()
     {
@@ -81,6 +84,7 @@ private Q_SLOTS:
         QFETCH(Outcome, outcome);
         QFETCH(int, nozzles);
         QFETCH(int, empresaGlobal);
+        QFETCH(bool, closeAtBox);
         TestStation station;
         // A value longer than the settings reader takes.
         const QString name = "Posto " + QString(294, u'x');
@@ -98,9 +102,13 @@ private Q_SLOTS:
         station.host.name.name = names.section(u'/', 1);
         const QString request = station.onC(QStringLiteral("vb5/kvt/kvt_cadastro.ini"));
         QDir().mkpath(QFileInfo(request).path());
-        bool requestAtBox = false;
-        station.boxes.whileOpen = [&](const Box&) { requestAtBox = QFile::exists(request); };
         Bridge bridge(station.ports());
+        bool requestAtBox = false;
+        station.boxes.whileOpen = [&](const Box&) {
+            requestAtBox = QFile::exists(request);
+            if (closeAtBox)
+                bridge.requestClose();
+        };
         QSignalSpy tray(&bridge, &Bridge::trayIconRequested);
 
         QCOMPARE(bridge.Form_Load(), outcome);
@@ -113,8 +121,9 @@ private Q_SLOTS:
         const QString message = "Empresa: " + name.left(254) + "\r\nData: 06/12/2026 as 14:05:31\r\n\r\n"
             + "Conexao com banco de dados não ativa ao iniciar o AutoQuorvanNolvex.\r\n";
         QCOMPARE(bridge.lMensagem(), requestAtBox ? message : QString());
-        // Neither a second copy nor a start-up error logs or shows the icon.
-        if (tag == "another copy running" || boxes == QList<Box> { OverflowBox }) {
+        // Neither a second copy, a start-up error nor a close before the start-up event logs or
+        // shows the icon.
+        if (tag == "another copy running" || boxes == QList<Box> { OverflowBox } || closeAtBox) {
             QVERIFY(tray.isEmpty() && station.logFile().isEmpty() && bridge.EventLB().lines().isEmpty());
             return;
         }
