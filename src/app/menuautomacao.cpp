@@ -31,9 +31,11 @@ MenuAutomacao::MenuAutomacao(Bridge& bridge, TrayAvailability trayAvailable, QWi
     QGuiApplication::setQuitOnLastWindowClosed(false);
 
     setObjectName(QStringLiteral("MenuAutomacao"));
-    // The controls were sized for 8-point text; at the desktop's usual larger size the captions
-    // no longer fit their buttons.
+    // The controls were sized for an 8-point sans serif narrower than the desktops' usual ones: in
+    // DejaVu Sans "Encerrante" no longer fits its button. Liberation Sans (Arial on Windows) has
+    // the designed metrics; without either the desktop's own font is the last resort.
     QFont designedFont = font();
+    designedFont.setFamilies({ QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), designedFont.family() });
     designedFont.setPointSize(8);
     setFont(designedFont);
     setWindowTitle(m_bridge.caption());

@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QPushButton>
+#include <QStyleOptionButton>
 #include <QTest>
 #include <QTimer>
 #include <csignal>
@@ -27,7 +29,10 @@ struct Station {
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
     }
-    QWidget* control(const QString& name) const { return window.findChild<QWidget*>(name); }
+    template <typename Control = QWidget> Control* control(const QString& name) const
+    {
+        return window.findChild<Control*>(name);
+    }
 
     TestStation station;
     Bridge bridge { station.ports() };
@@ -73,6 +78,15 @@ private Q_SLOTS:
         QCOMPARE(controls,
             QStringList({ "cmdMinimizar on picture Minimizar", "cmdFechar on picture Fechar", "EventLB on ",
                 "cmdAtualizar greyed Atualizar", "cmdEncerrante greyed Encerrante" }));
+        // Every caption whole inside its button's frame, in the designed font.
+        for (QPushButton* button :
+            { s.control<QPushButton>("cmdAtualizar"), s.control<QPushButton>("cmdEncerrante") }) {
+            QStyleOptionButton option;
+            option.initFrom(button);
+            const int room = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button).width();
+            QVERIFY2(button->fontMetrics().horizontalAdvance(button->text()) <= room,
+                qPrintable(button->text() + " in " + QFontInfo(button->font()).family()));
+        }
 
         s.window.resize(s.window.size() + grow / 15);
         QCoreApplication::processEvents();
