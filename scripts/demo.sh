@@ -2,16 +2,29 @@
 # Runs AutoQuorvan on a demo station: builds what is missing, sets up a station under build/demo/
 # (settings naming this computer, 4 nozzles, a back-office with 2 products), starts the bridge and
 # keeps a fueling arriving every few seconds. Without a display the bridge runs on Qt's offscreen
-# platform; either way the hourly log file is followed here. Ctrl-C stops everything.
+# platform; either way the lines it writes to the hourly log file from now on are shown here.
+# Ctrl-C stops everything, after the bridge's shutdown lines. One demo runs per build folder.
 #   DEMO_INTERVAL  seconds between fuelings (default 4)
+#   BUILD_DIR      build folder (default: build)
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
 root=$(pwd)
+build_dir=${BUILD_DIR:-build}
+
+# A second demo in the same folder would rebuild under the first, rewrite its station, and its
+# bridge would only show the "already open" box. The lock is held by every process started here,
+# the bridge included, so it lasts as long as any of them.
+mkdir -p "$build_dir/demo"
+exec 9>"$build_dir/demo/demo.lock"
+if ! flock -n 9; then
+    echo "A demo is already running in $root/$build_dir/demo: stop it with Ctrl-C first." >&2
+    exit 1
+fi
+
 source scripts/packages.sh
 ensure_packages
 
-build_dir=${BUILD_DIR:-build}
 generator=()
 command -v ninja >/dev/null 2>&1 && generator=(-G Ninja)
 if [ ! -f "$build_dir/CMakeCache.txt" ]; then
@@ -51,23 +64,37 @@ for bico in 1 2 3 4; do
     "$pump" "$pump_dir" "$bico" --quantidade 0
 done
 
-children=()
-stop() {
-    trap - INT TERM EXIT
-    for pid in "${children[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-}
-trap stop INT TERM EXIT
-
 if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
     echo "No display: the bridge runs on Qt's offscreen platform." >&2
     export QT_QPA_PLATFORM=offscreen
     # The offscreen platform has no tray to connect to; Qt says so once, which is no news here.
     export QT_LOGGING_RULES="qt.core.qobject.connect=false"
 fi
+
+# Only this demo's lines: the log file of this hour may already hold earlier runs'.
+hour_log() { echo "$system_dir/AUTOMACAO_$(date +%d_%m_%Y_%H).LOG"; }
+first_log=$(hour_log)
+first_size=$(stat -c %s "$first_log" 2>/dev/null || echo 0)
+
+bridge_pid=
+pump_pid=
+follower_pid=
+stop() {
+    trap - INT TERM EXIT
+    [ -n "$pump_pid" ] && { kill "$pump_pid" 2>/dev/null || true; }
+    [ -n "$bridge_pid" ] || return 0
+    # The bridge unloads on SIGTERM and writes its shutdown lines, which the follower shows before
+    # it ends with the bridge.
+    kill -TERM "$bridge_pid" 2>/dev/null || true
+    wait "$bridge_pid" 2>/dev/null || true
+    wait "$follower_pid" 2>/dev/null || true
+}
+trap stop INT TERM EXIT
+
+echo "Demo station in $AUTOQUORVAN_DRIVES; following the hourly log from now on (Ctrl-C stops):" >&2
+
 # Brazilian separators in the event lines, as at a station.
 LANG=pt_BR.UTF-8 LC_ALL= "$bridge" &
-children+=($!)
 bridge_pid=$!
 
 # The pump automation of the demo: a fueling on a random nozzle every few seconds.
@@ -80,13 +107,27 @@ bridge_pid=$!
         "$pump" "$pump_dir" "$bico" --litros "$litros" --valor "$valor" || true
     done
 ) &
-children+=($!)
+pump_pid=$!
 
-echo "Demo station in $AUTOQUORVAN_DRIVES; following the hourly log (Ctrl-C stops):" >&2
-while kill -0 "$bridge_pid" 2>/dev/null; do
-    log="$system_dir/AUTOMACAO_$(date +%d_%m_%Y_%H).LOG"
-    left=$((3600 - 10#$(date +%M) * 60 - 10#$(date +%S)))
-    timeout "$left" tail -n +1 -F "$log" 2>/dev/null | while IFS= read -r line; do
-        printf '%s\n' "$line" | iconv -f WINDOWS-1252 -t UTF-8
-    done || true
-done
+# Follows the hour's log file until the bridge has ended, one file per hour, in UTF-8 and without
+# the files' carriage returns. tail --pid reads what the bridge wrote last before it stops, so the
+# shutdown lines are shown too.
+(
+    log=$first_log
+    start=$((first_size + 1))
+    while :; do
+        left=$((3600 - 10#$(date +%M) * 60 - 10#$(date +%S) + 2))
+        timeout "$left" tail -c "+$start" -F --pid="$bridge_pid" "$log" 2>/dev/null | while IFS= read -r line; do
+            printf '%s\n' "${line%$'\r'}" | iconv -f WINDOWS-1252 -t UTF-8
+        done || true
+        kill -0 "$bridge_pid" 2>/dev/null || break
+        next=$(hour_log)
+        if [ "$next" != "$log" ]; then
+            log=$next
+            start=1
+        fi
+    done
+) &
+follower_pid=$!
+
+wait "$follower_pid" || true

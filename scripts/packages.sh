@@ -1,5 +1,6 @@
 # Sourced by the scripts: the Debian packages the project builds, tests and runs with.
-packages=(cmake g++ ninja-build qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql xvfb python3-dbf clang-format)
+packages=(cmake g++ ninja-build qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql xvfb python3-dbf clang-format dpkg-dev
+    fonts-liberation)
 
 ensure_packages() {
     local missing=()

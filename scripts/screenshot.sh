@@ -29,7 +29,7 @@ wait_seconds=${SCREENSHOT_WAIT:-12}
 # driver for the tray clicks, a panel with a notification area, and a font for the window's text.
 # shellcheck source=scripts/packages.sh
 source scripts/packages.sh
-packages=(xvfb imagemagick xdotool x11-utils fonts-dejavu-core)
+packages=(xvfb imagemagick xdotool x11-utils fonts-liberation)
 $tray && packages+=(trayer)
 ensure_packages
 

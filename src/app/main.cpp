@@ -1,6 +1,7 @@
 // The composition root: the only place that builds the real clock, drives, message boxes, host
 // and back-office, and hands them to the bridge and its window.
 #include "app/closesignals.h"
+#include "app/commandline.h"
 #include "app/menuautomacao.h"
 #include "app/qtmessagebox.h"
 #include "backoffice/backofficedatabase.h"
@@ -10,6 +11,9 @@
 
 int main(int argc, char* argv[])
 {
+    if (const std::optional<int> exitCode = CommandLine::answer(argc, argv))
+        return *exitCode;
+
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("AutoQuorvan"));
 
@@ -21,13 +25,21 @@ int main(int argc, char* argv[])
 
     Bridge bridge({ clock, messageBox, drives, host, backOffice });
     MenuAutomacao window(bridge);
+    // Before start-up, so a close request during one of its boxes ends the box and the program.
     CloseSignals closeSignals;
     QObject::connect(&closeSignals, &CloseSignals::closeRequested, &window, &QWidget::close);
 
-    // A second copy, a back-office that does not answer or a failed start-up end the program here,
-    // without the unload: nothing was running yet.
-    if (bridge.Form_Load() == Bridge::StartupOutcome::End)
+    switch (bridge.Form_Load()) {
+    case Bridge::StartupOutcome::End:
+        // A second copy, a back-office that does not answer or a failed start-up end the program
+        // here, without the unload: nothing was running yet.
         return 1;
+    case Bridge::StartupOutcome::Closed:
+        return 0;
+    case Bridge::StartupOutcome::Idle:
+    case Bridge::StartupOutcome::Running:
+        break;
+    }
     window.show();
     return QApplication::exec();
 }

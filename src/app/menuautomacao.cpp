@@ -31,9 +31,11 @@ MenuAutomacao::MenuAutomacao(Bridge& bridge, TrayAvailability trayAvailable, QWi
     QGuiApplication::setQuitOnLastWindowClosed(false);
 
     setObjectName(QStringLiteral("MenuAutomacao"));
-    // The controls were sized for 8-point text; at the desktop's usual larger size the captions
-    // no longer fit their buttons.
+    // The controls were sized for an 8-point sans serif narrower than the desktops' usual ones: in
+    // DejaVu Sans "Encerrante" no longer fits its button. Liberation Sans (Arial on Windows) has
+    // the designed metrics; without either the desktop's own font is the last resort.
     QFont designedFont = font();
+    designedFont.setFamilies({ QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), designedFont.family() });
     designedFont.setPointSize(8);
     setFont(designedFont);
     setWindowTitle(m_bridge.caption());
@@ -236,8 +238,7 @@ void MenuAutomacao::mouseDoubleClickEvent(QMouseEvent* event)
 void MenuAutomacao::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (!std::exchange(m_shown, true) && m_closePending)
-        QMetaObject::invokeMethod(this, &MenuAutomacao::closeIfPending, Qt::QueuedConnection);
+    m_shown = true;
 }
 
 void MenuAutomacao::closeEvent(QCloseEvent* event)
@@ -248,10 +249,11 @@ void MenuAutomacao::closeEvent(QCloseEvent* event)
     }
     // Start-up runs before the window is first shown, and a polling cycle can be held by a modal
     // box whose event loop lets a close through (logging off, a signal); unloading then would
-    // release the back-office objects under them. The close is not refused, only carried out as
-    // soon as they have returned.
+    // release the back-office objects under them. The close is not refused: the box ends, start-up
+    // carries the close out itself, and a cycle's close follows as soon as the cycle has returned.
     if (!m_shown || m_bridge.isCycleRunning()) {
-        m_closePending = true;
+        m_closePending = m_shown;
+        m_bridge.requestClose();
         event->ignore();
         return;
     }
@@ -261,7 +263,7 @@ void MenuAutomacao::closeEvent(QCloseEvent* event)
 
 void MenuAutomacao::closeIfPending()
 {
-    if (m_closePending && m_shown && !m_bridge.isCycleRunning()) {
+    if (m_closePending && !m_bridge.isCycleRunning()) {
         m_closePending = false;
         close();
     }

@@ -42,6 +42,7 @@ public:
         End, // a copy is already running, the back-office does not answer, or start-up failed
         Idle, // this is not the computer the settings name: window and tray only
         Running, // the polling timer is on
+        Closed, // a close request came during a start-up box: start-up went no further
     };
 
     static inline const QString DesignedCaption = QStringLiteral("Quorvan Automação");
@@ -54,6 +55,9 @@ public:
     StartupOutcome Form_Load();
     // Unload: releases the back-office objects and writes the two shutdown events.
     void Form_Unload();
+    // A close request that cannot be carried out at once, because start-up or a polling cycle is
+    // held by a box: the boxes end and no later one waits, and start-up goes no further.
+    void requestClose();
     // The click of the "Encerrante" button: a totalizer reading whose failure is logged, never fatal.
     void cmdEncerrante_Click();
 
@@ -108,4 +112,5 @@ private:
     RequestExchange m_exchange;
     PollingCycle m_polling;
     QString m_caption = DesignedCaption;
+    bool m_closeRequested = false;
 };

@@ -8,6 +8,12 @@ void Bridge::Form_Unload()
     m_eventLog.CriaLogCupom(m_eventLog.line(QStringLiteral(" - Finalizando AutoQuorvan")));
 }
 
+void Bridge::requestClose()
+{
+    m_closeRequested = true;
+    m_ports.messageBox.dismissAll();
+}
+
 void Bridge::cmdEncerrante_Click()
 {
     m_reading.cmdEncerrante_Click();

@@ -87,6 +87,9 @@ Bridge::StartupOutcome Bridge::runStartup()
         m_email.gEmpresaGlobal
             = roundToInteger16(leadingNumber(readSetting(QStringLiteral("OUTRAS"), QStringLiteral("EmpresaGlobal"))));
     }
+    // Closed during the settings box: nothing has been logged or shown yet, so nothing is undone.
+    if (m_closeRequested)
+        return StartupOutcome::Closed;
 
     m_eventLog.GravaEvento(m_eventLog.line(QStringLiteral(" - AutoQuorvan Iniciado: ")));
     Q_EMIT trayIconRequested(0);
@@ -106,13 +109,22 @@ Bridge::StartupOutcome Bridge::runStartup()
 
     const QString configured = readSetting(QStringLiteral("LOCALIZACAO"), QStringLiteral("Computador com automacao"));
     const QString current = mdl_socket_ip::NomeComputadorLocal(m_ports.host, m_ports.messageBox);
-    if (configured.toUpper() != current.toUpper()) {
+    const bool otherComputer = configured.toUpper() != current.toUpper();
+    if (otherComputer) {
         const QString again = mdl_socket_ip::NomeComputadorLocal(m_ports.host, m_ports.messageBox);
         m_ports.messageBox.show(QStringLiteral("Configurado para executar no computador: ") + configured.toUpper()
                 + QStringLiteral("\r\nComputador atual: ") + again.toUpper(),
             MessageStyle::Critical, QStringLiteral("Erro de Configuração!"));
-        return StartupOutcome::Idle;
     }
+    // Closed during a box after the start-up event: closed as any running bridge is, so the log
+    // shows the end of the run whose start it shows, and polling never starts.
+    if (m_closeRequested) {
+        Q_EMIT trayIconRequested(2);
+        Form_Unload();
+        return StartupOutcome::Closed;
+    }
+    if (otherComputer)
+        return StartupOutcome::Idle;
     // Only a relative pump database directory in the settings depends on this; a drive that is
     // not there stops start-up like any other error of its steps.
     if (!QDir::setCurrent(m_ports.drives.driveFolder(u'C')))

@@ -22,6 +22,9 @@ public:
     {
         present(text, style, title.isEmpty() ? DefaultTitle : title);
     }
+    // The program is closing: the boxes now open end as if answered, and no later box waits for an
+    // answer, so a close request is never held by a box nobody can see or answer.
+    virtual void dismissAll() = 0;
 
 protected:
     virtual void present(const QString& text, int style, const QString& title) = 0;

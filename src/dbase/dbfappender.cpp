@@ -1,6 +1,7 @@
 #include "dbase/dbfappender.h"
 
 #include "common/codepage.h"
+#include "dbase/fieldvalue.h"
 
 #include <QDir>
 #include <QFile>
@@ -132,4 +133,38 @@ void DbfAppender::append(const PumpRecord& record, QDate lastUpdate)
     file.close();
     if (file.error() != QFileDevice::NoError)
         throw Dbf::ioError(file);
+}
+
+std::optional<QDateTime> DbfAppender::lastMoment() const
+{
+    if (!QFileInfo::exists(m_path))
+        return std::nullopt;
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Dbf::openError(file);
+    const Dbf::Header header = readHeader(file);
+    const qint64 count = header.availableRecords(file.size());
+    if (count == 0)
+        return std::nullopt;
+    if (!file.seek(header.recordOffset(count - 1)))
+        throw Dbf::ioError(file);
+    const QByteArray record = file.read(header.recordLength);
+    if (record.size() != header.recordLength)
+        throw Dbf::ioError(file);
+    const auto value = [&](const char16_t* name) {
+        const Dbf::Field* field = header.field(name);
+        if (!field)
+            throw Dbf::fieldNotFound(name, m_path);
+        return FieldValue(field->type, Cp1252::decode(QByteArrayView(record).sliced(field->offset, field->length)));
+    };
+    const FieldValue data = value(PumpTable::Data);
+    const FieldValue hora = value(PumpTable::Hora);
+    try {
+        const std::optional<DateValue> date = data.toDate();
+        if (!date)
+            return std::nullopt;
+        return QDateTime(date->date(), hora.toDateTime().time(), Qt::UTC);
+    } catch (const Error&) {
+        return std::nullopt;
+    }
 }

@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QPushButton>
+#include <QStyleOptionButton>
 #include <QTest>
 #include <QTimer>
 #include <csignal>
@@ -27,7 +29,10 @@ struct Station {
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
     }
-    QWidget* control(const QString& name) const { return window.findChild<QWidget*>(name); }
+    template <typename Control = QWidget> Control* control(const QString& name) const
+    {
+        return window.findChild<Control*>(name);
+    }
 
     TestStation station;
     Bridge bridge { station.ports() };
@@ -73,6 +78,15 @@ private Q_SLOTS:
         QCOMPARE(controls,
             QStringList({ "cmdMinimizar on picture Minimizar", "cmdFechar on picture Fechar", "EventLB on ",
                 "cmdAtualizar greyed Atualizar", "cmdEncerrante greyed Encerrante" }));
+        // Every caption whole inside its button's frame, in the designed font.
+        for (QPushButton* button :
+            { s.control<QPushButton>("cmdAtualizar"), s.control<QPushButton>("cmdEncerrante") }) {
+            QStyleOptionButton option;
+            option.initFrom(button);
+            const int room = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button).width();
+            QVERIFY2(button->fontMetrics().horizontalAdvance(button->text()) <= room,
+                qPrintable(button->text() + " in " + QFontInfo(button->font()).family()));
+        }
 
         s.window.resize(s.window.size() + grow / 15);
         QCoreApplication::processEvents();
@@ -171,8 +185,8 @@ private Q_SLOTS:
             QTimer::singleShot(0, [] { QCoreApplication::exit(3); });
             QCOMPARE(QCoreApplication::exec(), 3);
         } else if (how == "start-up") {
-            QCOMPARE(s.bridge.Form_Load(), Bridge::StartupOutcome::Idle);
-            s.window.show();
+            // Start-up carries the close out itself: the window is never shown.
+            QCOMPARE(s.bridge.Form_Load(), Bridge::StartupOutcome::Closed);
         } else if (how == "cycle") {
             // The hour's log file cannot be written, so the cycle's first failure line holds it in a box.
             QVERIFY(QFile::remove(log) && QDir().mkpath(log));

@@ -37,7 +37,7 @@ const Box LockFailedBox {
 };
 
 // What else is true of the station a start-up row runs on.
-enum class Situation { Normal, NoSettings, NoBackOffice, CopyRunning, LockFails, WindowsPaths };
+enum class Situation { Normal, NoSettings, NoBackOffice, CopyRunning, LockFails, WindowsPaths, ClosedAtBox };
 
 Box otherComputerBox(const QString& configured, const QString& current)
 {
@@ -99,6 +99,7 @@ private Q_SLOTS:
             { EmpresaGlobalBox,
                 { "Erro em tempo de execução '68':\n\nDispositivo não disponível: C:", 16, "AutoQuorvanNolvex" } },
             End, 0, 0);
+        row("closed during the EmpresaGlobal box", ClosedAtBox, "8", "0", same, { EmpresaGlobalBox }, Closed, 8, 0);
     }
     void startup()
     {
@@ -138,9 +139,13 @@ private Q_SLOTS:
         station.host.name = host == u"!" ? HostSystem::HostName { QString(), 11004 } : HostSystem::HostName { host, 0 };
         const QString request = station.onC(QStringLiteral("vb5/kvt/kvt_cadastro.ini"));
         QDir().mkpath(QFileInfo(request).path());
-        bool requestAtBox = false;
-        station.boxes.whileOpen = [&](const Box&) { requestAtBox = QFile::exists(request); };
         Bridge bridge({ station.clock, station.boxes, drives, station.host, *station.backOffice });
+        bool requestAtBox = false;
+        station.boxes.whileOpen = [&](const Box&) {
+            requestAtBox = QFile::exists(request);
+            if (situation == Situation::ClosedAtBox)
+                bridge.requestClose();
+        };
         QSignalSpy tray(&bridge, &Bridge::trayIconRequested);
 
         QCOMPARE(bridge.Form_Load(), outcome);
@@ -155,9 +160,10 @@ private Q_SLOTS:
         const QString message = "Empresa: " + name.left(254) + "\r\nData: 06/12/2026 as 14:05:31\r\n\r\n"
             + "Conexao com banco de dados não ativa ao iniciar o AutoQuorvanNolvex.\r\n";
         QCOMPARE(bridge.lMensagem(), requestAtBox ? message : QString());
-        // Neither a second copy nor a start-up error logs or shows the icon.
+        // Neither a second copy, a start-up error nor a close before the start-up event logs or
+        // shows the icon.
         if (situation == Situation::CopyRunning || situation == Situation::LockFails
-            || boxes == QList<Box> { OverflowBox }) {
+            || situation == Situation::ClosedAtBox || boxes == QList<Box> { OverflowBox }) {
             QVERIFY(tray.isEmpty() && station.logFile().isEmpty() && bridge.EventLB().lines().isEmpty());
             return;
         }

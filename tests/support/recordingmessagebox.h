@@ -21,6 +21,9 @@ public:
     // Runs while a box is "open", to act as the operator would meanwhile.
     std::function<void(const Box&)> whileOpen;
 
+    // Its boxes never wait, so there is nothing to end.
+    void dismissAll() override { }
+
 protected:
     void present(const QString& text, int style, const QString& title) override;
 
