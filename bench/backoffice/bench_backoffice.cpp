@@ -56,7 +56,7 @@ BackOfficeSettings prepared(const QString& folder, const QString& name)
         = BackOfficeSettings::sqlite(folder + u'/' + name, folder + QStringLiteral("/Mensagens.db"));
     BackOfficeDatabase database(settings);
     database.create();
-    BackOfficeAdmin::gravaEncerrante(database, 1, 1, Money());
+    BackOfficeAdmin::gravaEncerrante(database, 1, 1, Money(), QString(), QDateTime::currentDateTime());
     return settings;
 }
 
@@ -108,8 +108,8 @@ int main(int argc, char* argv[])
         classesTimes.push_back(timer.nsecsElapsed());
 
         timer.start();
-        plain.registerFueling(
-            1, BackOfficeText::dateText(dayOf(round)), BackOfficeText::timeText(timeOf(round)), quantity.units());
+        plain.registerFueling(1, dayOf(round).date().toString(u"yyyy-MM-dd"),
+            timeOf(round).time().toString(u"HH:mm:ss"), quantity.units());
         plainTimes.push_back(timer.nsecsElapsed());
     }
 

@@ -33,7 +33,8 @@ std::unique_ptr<Bridge> startedBridge(TestStation& station, int nozzles)
     station.writeIni(TestStation::iniFor(nozzles));
     for (qint16 bico = 1; bico <= nozzles; ++bico) {
         BackOfficeAdmin::gravaBico(*station.backOffice, 1, bico, 1, Money::fromUnits(59900));
-        BackOfficeAdmin::gravaEncerrante(*station.backOffice, 1, bico, Money());
+        BackOfficeAdmin::gravaEncerrante(
+            *station.backOffice, 1, bico, Money(), QString(), QDateTime::currentDateTime());
     }
     auto bridge = std::make_unique<Bridge>(station.ports());
     if (bridge->Form_Load() != Bridge::StartupOutcome::Running) {
@@ -100,7 +101,7 @@ void backlog(int fuelings)
 
     QElapsedTimer timer;
     timer.start();
-    while (BackOfficeAdmin::abastecimentos(*station.backOffice, {}, {}).rows.size() < fuelings)
+    while (station.fuelings().size() < fuelings)
         bridge->polling().ConverteAutomacao();
     const double bridgeSeconds = double(timer.nsecsElapsed()) / 1e9;
 
@@ -110,7 +111,7 @@ void backlog(int fuelings)
         BackOfficeDatabase database(plainSettings);
         database.create();
         for (qint16 bico = 1; bico <= Nozzles; ++bico)
-            BackOfficeAdmin::gravaEncerrante(database, 1, bico, Money());
+            BackOfficeAdmin::gravaEncerrante(database, 1, bico, Money(), QString(), QDateTime::currentDateTime());
     }
     bench::PlainSql plain(plainSettings.file);
     timer.start();

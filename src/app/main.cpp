@@ -22,6 +22,8 @@ int main(int argc, char* argv[])
     const SystemHost host;
     QtMessageBox messageBox;
     BackOfficeDatabase backOffice(BackOfficeSettings::fromIni(drives));
+    // A back-office that is slow, locked or unreachable must not freeze the window or the tray.
+    backOffice.setResponsive(true);
 
     Bridge bridge({ clock, messageBox, drives, host, backOffice });
     MenuAutomacao window(bridge);

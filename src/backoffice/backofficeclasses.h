@@ -4,6 +4,7 @@
 #include "common/datevalue.h"
 #include "common/money.h"
 
+#include <QDateTime>
 #include <QString>
 
 // The back-office classes the bridge calls, with the names, properties and operations it knows.
@@ -35,6 +36,8 @@ public:
     }
     // Loads the company's nozzle; true when it is registered.
     bool Localiza(qint16 empresa, qint16 bico);
+    // Creates or replaces the company's nozzle with the properties.
+    void Grava(qint16 empresa, qint16 bico);
 
     qint32 CodigoProduto = 0;
     Money ValorUnitario;
@@ -51,6 +54,8 @@ public:
     }
     // Loads the product; true when it is registered.
     bool Localiza(qint32 codigoProduto);
+    // Creates or replaces the product with the properties.
+    void Grava(qint32 codigoProduto);
 
     QString Descricao;
     Money ValorUnitario;
@@ -67,6 +72,8 @@ public:
     }
     // Loads the company's stock item of the product; true when it is registered.
     bool Localiza(qint16 empresa, qint32 codigoProduto);
+    // Creates or replaces the stock item with the properties.
+    void Grava(qint16 empresa, qint32 codigoProduto);
 
     Money ValorUnitario;
 
@@ -74,22 +81,34 @@ private:
     BackOfficeDatabase& m_database;
 };
 
+// A nozzle's totalizer. Every change it stores leaves a row in the totalizer's history, in the
+// same statement's transaction, saying what changed it: the history explains every difference.
 class clsEncerrante {
 public:
     explicit clsEncerrante(BackOfficeDatabase& database)
         : m_database(database)
     {
     }
-    // Loads the nozzle's totalizer; true when the nozzle has one.
+    // Loads the nozzle's totalizer; true when the nozzle has one. Inside a transaction on a server
+    // the row stays locked until the transaction ends, so nothing changes it in between.
     bool Localiza(qint16 empresa, qint16 bico);
-    // Stores EncerranteAtual as the nozzle's totalizer; true when stored, false when the nozzle
-    // has no totalizer to store into.
+    // Stores EncerranteAtual as the nozzle's totalizer, a fueling's change (the fueling's date and
+    // time below say which); true when stored, false when the nozzle has no totalizer.
     bool Altera(qint16 empresa, qint16 bico);
+    // Creates or sets the nozzle's totalizer by hand, with the reason below.
+    void Grava(qint16 empresa, qint16 bico);
 
     Money EncerranteAtual;
+    // What the history says of the change: when it was made, and the fueling (Altera) or the reason
+    // (Grava).
+    QDateTime Momento;
+    DateValue DataAbastecimento;
+    DateValue HoraAbastecimento;
+    QString Motivo;
 
 private:
     BackOfficeDatabase& m_database;
+    Money m_loaded;
 };
 
 class clsAbastecimento {
@@ -132,9 +151,3 @@ public:
 private:
     BackOfficeDatabase& m_database;
 };
-
-// How a fueling's date and time are stored: the date part of the one, the time part of the other.
-namespace BackOfficeText {
-QString dateText(DateValue date);
-QString timeText(DateValue time);
-} // namespace BackOfficeText

@@ -1,113 +1,139 @@
 #include "backoffice/backofficedatabase.h"
 
 #include "backoffice/sqlconnection.h"
+#include "backoffice/tables.h"
 #include "common/error.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QStringList>
 #include <QUrl>
 
 namespace {
 
 using Status = BackOfficeDatabase::Status;
 
-// A file may hold the back-office records or the outbox; the version table names which, so one
-// pointed at the other is refused instead of half-working.
+// A database may hold the back-office records or the outbox; the version table names which and at
+// what version, so one pointed at the other, or at a version this program does not know, is
+// refused instead of half-working.
 struct Schema {
-    const char* name;
-    QStringList tables;
+    QString name;
+    int version;
+    QList<const SqlTable*> (*addedIn)(int version);
 };
 
 const Schema& recordsSchema()
 {
-    // Money columns are whole ten-thousandths, so BIGINT; dates and times ISO text that any SQL
-    // client reads and that sorts as it reads.
-    static const Schema schema { "retaguarda",
-        {
-            QStringLiteral("CREATE TABLE produtos ("
-                           "codigo INTEGER NOT NULL PRIMARY KEY,"
-                           "descricao TEXT NOT NULL DEFAULT '',"
-                           "valor_unitario BIGINT NOT NULL DEFAULT 0)"),
-            QStringLiteral("CREATE TABLE estoques ("
-                           "empresa SMALLINT NOT NULL,"
-                           "produto INTEGER NOT NULL,"
-                           "valor_unitario BIGINT NOT NULL DEFAULT 0,"
-                           "PRIMARY KEY (empresa, produto))"),
-            // No foreign keys: the bridge copes with a nozzle whose product or stock item is
-            // missing, and the administration tool records them in any order.
-            QStringLiteral("CREATE TABLE bicos ("
-                           "empresa SMALLINT NOT NULL,"
-                           "bico SMALLINT NOT NULL,"
-                           "produto INTEGER NOT NULL DEFAULT 0,"
-                           "valor_unitario BIGINT NOT NULL DEFAULT 0,"
-                           "PRIMARY KEY (empresa, bico))"),
-            QStringLiteral("CREATE TABLE encerrantes ("
-                           "empresa SMALLINT NOT NULL,"
-                           "bico SMALLINT NOT NULL,"
-                           "encerrante_atual BIGINT NOT NULL DEFAULT 0,"
-                           "PRIMARY KEY (empresa, bico))"),
-            // The row id keeps the order of registration for the listings.
-            QStringLiteral("CREATE TABLE abastecimentos ("
-                           "id INTEGER PRIMARY KEY,"
-                           "empresa SMALLINT NOT NULL,"
-                           "bico SMALLINT NOT NULL,"
-                           "data TEXT NOT NULL,"
-                           "hora TEXT NOT NULL,"
-                           "campo05 TEXT NOT NULL DEFAULT '',"
-                           "produto SMALLINT NOT NULL DEFAULT 0,"
-                           "valor_unitario BIGINT NOT NULL DEFAULT 0,"
-                           "quantidade BIGINT NOT NULL DEFAULT 0,"
-                           "valor_total BIGINT NOT NULL DEFAULT 0,"
-                           "campo10 INTEGER NOT NULL DEFAULT 0,"
-                           "campo11 INTEGER NOT NULL DEFAULT 0,"
-                           "campo12 INTEGER NOT NULL DEFAULT 0,"
-                           "campo13 TEXT NOT NULL DEFAULT '',"
-                           "campo14 BIGINT NOT NULL DEFAULT 0,"
-                           "campo15 TEXT NOT NULL DEFAULT '',"
-                           "campo16 TEXT NOT NULL DEFAULT '',"
-                           "campo17 TEXT NOT NULL DEFAULT '',"
-                           "campo18 BIGINT NOT NULL DEFAULT 0,"
-                           "campo19 BIGINT NOT NULL DEFAULT 0,"
-                           "campo20 TEXT NOT NULL DEFAULT '',"
-                           "campo21 INTEGER NOT NULL DEFAULT 0,"
-                           "campo22 INTEGER NOT NULL DEFAULT 0,"
-                           "UNIQUE (empresa, data, hora, bico))"),
-        } };
+    static const Schema schema { QStringLiteral("retaguarda"), Tables::SchemaVersion, &Tables::addedIn };
     return schema;
 }
 
 const Schema& outboxSchema()
 {
-    static const Schema schema { "mensagens",
-        {
-            QStringLiteral("CREATE TABLE mensagens_email ("
-                           "chave SMALLINT NOT NULL,"
-                           "codigo INTEGER NOT NULL,"
-                           "empresa SMALLINT NOT NULL DEFAULT 0,"
-                           "nome_empresa TEXT NOT NULL DEFAULT '',"
-                           "nome_destinatario TEXT NOT NULL DEFAULT '',"
-                           "email_destinatario TEXT NOT NULL DEFAULT '',"
-                           "email_copia TEXT NOT NULL DEFAULT '',"
-                           "assunto TEXT NOT NULL DEFAULT '',"
-                           "mensagem TEXT NOT NULL DEFAULT '',"
-                           "data_hora TEXT NOT NULL DEFAULT '',"
-                           "data_hora_registro TEXT NOT NULL DEFAULT '',"
-                           "endereco_ip TEXT NOT NULL DEFAULT '',"
-                           "situacao INTEGER NOT NULL DEFAULT 0,"
-                           "liberada SMALLINT NOT NULL DEFAULT 0,"
-                           "PRIMARY KEY (chave, codigo))"),
-        } };
+    static const Schema schema { QStringLiteral("mensagens"), 1, [](int version) {
+                                    return version == 1 ? QList<const SqlTable*> { &Tables::mensagens() }
+                                                        : QList<const SqlTable*> {};
+                                } };
     return schema;
 }
 
-const QString SqliteDriver = QStringLiteral("QSQLITE");
-// Long enough to wait out the administration tool's write while the bridge polls, short enough
-// that a stuck lock shows up in the log within a few cycles.
-const QString SqliteOptions = QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000");
+const SqlTable& versionTable()
+{
+    static const SqlTable table { QStringLiteral("versao_esquema"),
+        { { QStringLiteral("esquema"), SqlType::Text }, { QStringLiteral("versao"), SqlType::Integer } },
+        { QStringLiteral("esquema") }, false, {} };
+    return table;
+}
+
+struct Outcome {
+    Status status = Status::Open;
+    QString reason;
+};
+
+enum class Content { Ours, Empty, Foreign, Older, Newer };
+
+struct Found {
+    Content content;
+    int version = 0;
+};
+
+Found inspect(SqlConnection& connection, const Schema& schema)
+{
+    constexpr auto Operation = "examinar banco";
+    const QString tables = connection.engine() == SqlEngine::Sqlite
+        ? QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'")
+        : QStringLiteral("SELECT table_name FROM information_schema.tables WHERE table_schema = current_schema()");
+    QStringList names;
+    for (const SqlRow& row : connection.rows(tables, {}, Operation))
+        names << row.first().toString();
+    if (names.isEmpty())
+        return { Content::Empty };
+    if (!names.contains(versionTable().name))
+        return { Content::Foreign };
+    const auto row
+        = connection.first(versionTable().select({ QStringLiteral("versao") }, { QStringLiteral("esquema") }),
+            { { "esquema", schema.name } }, Operation);
+    if (!row)
+        return { Content::Foreign };
+    const int version = row->first().toInt();
+    if (version > schema.version)
+        return { Content::Newer, version };
+    return { version < schema.version ? Content::Older : Content::Ours, version };
+}
+
+// The tables of every version after `from`, and the version row, in one transaction: a database is
+// at one version or the other, never between.
+void createTables(SqlConnection& connection, const Schema& schema, int from)
+{
+    constexpr auto Operation = "criar esquema";
+    SqlTransaction transaction(connection, Operation);
+    if (from == 0)
+        connection.run(versionTable().create(connection.engine()), Operation);
+    for (int version = from + 1; version <= schema.version; ++version) {
+        for (const SqlTable* table : schema.addedIn(version))
+            connection.run(table->create(connection.engine()), Operation);
+    }
+    connection.write(
+        versionTable().upsert({ QStringLiteral("esquema"), QStringLiteral("versao") }, { QStringLiteral("versao") }),
+        { { "esquema", schema.name }, { "versao", schema.version } }, Operation);
+    transaction.commit();
+}
+
+// Decides what a connected database is good for, and does what the purpose asks of it.
+Outcome settle(
+    SqlConnection& connection, const Schema& schema, bool mayCreate, bool mayUpgrade, int& versionFound, bool& created)
+{
+    const Found found = inspect(connection, schema);
+    versionFound = found.version;
+    switch (found.content) {
+    case Content::Ours:
+        return {};
+    case Content::Empty:
+        if (!mayCreate)
+            return { Status::NotOurs, QStringLiteral("o banco de dados está vazio, sem o esquema (crie-o com init)") };
+        createTables(connection, schema, 0);
+        created = true;
+        return {};
+    case Content::Older:
+        if (!mayUpgrade)
+            return { Status::Older,
+                QStringLiteral("o esquema está na versão %1 e esta versão do programa usa a %2: atualize-o com "
+                               "autoquorvan-retaguarda atualiza")
+                    .arg(found.version)
+                    .arg(schema.version) };
+        createTables(connection, schema, found.version);
+        return {};
+    case Content::Newer:
+        return { Status::Newer,
+            QStringLiteral("versão %1 do esquema, esta versão do programa conhece até a %2")
+                .arg(found.version)
+                .arg(schema.version) };
+    case Content::Foreign:
+        break;
+    }
+    return { Status::NotOurs, QStringLiteral("o banco de dados não tem o esquema \"%1\"").arg(schema.name) };
+}
+
 constexpr char SqliteMagic[] = "SQLite format 3";
 constexpr qint64 SqliteMagicSize = sizeof(SqliteMagic); // with its terminating zero, as stored
 
@@ -123,180 +149,199 @@ bool hasForeignContent(const QString& path)
     return file.read(SqliteMagicSize) != QByteArray(SqliteMagic, SqliteMagicSize);
 }
 
-// mode=rw opens an existing file and fails on a missing one: the driver's plain open would
-// create it, and a back-office that is not there must be noticed, not replaced by an empty one.
-QString sqliteUri(const QString& path, bool mayCreate)
-{
-    QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
-    url.setQuery(mayCreate ? QStringLiteral("mode=rwc") : QStringLiteral("mode=rw"));
-    return url.toString(QUrl::FullyEncoded);
-}
-
-enum class Content { Ours, Empty, Foreign, Newer, NotADatabase, Unreadable };
-
-Content inspect(SqlConnection& connection, const Schema& schema, QString* message)
-{
-    constexpr auto NotADatabaseCode = "26"; // SQLITE_NOTADB
-    QSqlQuery tables(connection.database());
-    if (!tables.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"))) {
-        *message = tables.lastError().text();
-        return tables.lastError().nativeErrorCode() == QLatin1StringView(NotADatabaseCode) ? Content::NotADatabase
-                                                                                           : Content::Unreadable;
-    }
-    QStringList names;
-    while (tables.next())
-        names.append(tables.value(0).toString());
-    if (tables.lastError().isValid()) {
-        *message = tables.lastError().text();
-        return Content::Unreadable;
-    }
-    if (names.isEmpty())
-        return Content::Empty;
-    if (!names.contains(QStringLiteral("versao_esquema")))
-        return Content::Foreign;
-    QSqlQuery version(connection.database());
-    version.prepare(QStringLiteral("SELECT versao FROM versao_esquema WHERE esquema = ?"));
-    version.bindValue(0, QString::fromLatin1(schema.name));
-    if (!version.exec()) {
-        *message = version.lastError().text();
-        return Content::Unreadable;
-    }
-    if (!version.next())
-        return Content::Foreign;
-    const int found = version.value(0).toInt();
-    if (found > BackOfficeDatabase::SchemaVersion) {
-        *message = QStringLiteral("versão %1 do esquema, esta versão do programa conhece até a %2")
-                       .arg(found)
-                       .arg(BackOfficeDatabase::SchemaVersion);
-        return Content::Newer;
-    }
-    return found == BackOfficeDatabase::SchemaVersion ? Content::Ours : Content::Foreign;
-}
-
-// WAL lets the administration tool read while the bridge writes; FULL syncs the log on every
-// commit, so a fueling reported stored survives a power cut. Per connection, so on every open.
-void configure(SqlConnection& connection)
-{
-    QSqlQuery mode = connection.run(QStringLiteral("PRAGMA journal_mode=WAL"), "PRAGMA journal_mode");
-    if (!mode.next() || mode.value(0).toString().compare(u"wal", Qt::CaseInsensitive) != 0)
-        SqlConnection::fail("PRAGMA journal_mode", QStringLiteral("o banco não aceitou o modo WAL"));
-    mode.finish();
-    connection.run(QStringLiteral("PRAGMA synchronous=FULL"), "PRAGMA synchronous");
-}
-
-void createSchema(SqlConnection& connection, const Schema& schema)
-{
-    // IMMEDIATE takes the write lock before the first read, so two programs creating the same
-    // outbox at once wait for each other instead of failing on a lock upgrade.
-    connection.run(QStringLiteral("BEGIN IMMEDIATE"), "criar esquema");
-    try {
-        connection.run(QStringLiteral("CREATE TABLE IF NOT EXISTS versao_esquema ("
-                                      "esquema TEXT NOT NULL PRIMARY KEY, versao INTEGER NOT NULL)"),
-            "criar esquema");
-        QSqlQuery tables = connection.run(
-            QStringLiteral("SELECT count(*) FROM versao_esquema WHERE esquema = '%1'").arg(schema.name),
-            "criar esquema");
-        const bool present = tables.next() && tables.value(0).toInt() > 0;
-        tables.finish();
-        if (!present) {
-            for (const QString& table : schema.tables)
-                connection.run(table, "criar esquema");
-            connection.run(QStringLiteral("INSERT INTO versao_esquema (esquema, versao) VALUES ('%1', %2)")
-                               .arg(schema.name)
-                               .arg(BackOfficeDatabase::SchemaVersion),
-                "criar esquema");
-        }
-        connection.run(QStringLiteral("COMMIT"), "criar esquema");
-    } catch (...) {
-        QSqlQuery(connection.database()).exec(QStringLiteral("ROLLBACK"));
-        throw;
-    }
-}
-
 void removeSqliteFiles(const QString& path)
 {
     for (const char* suffix : { "", "-wal", "-shm", "-journal" })
         QFile::remove(path + QLatin1StringView(suffix));
 }
 
-struct Outcome {
-    Status status = Status::Open;
-    QString reason;
-    bool created = false;
-};
-
-// Opens a SQLite file holding the given schema; with mayCreate, a missing or empty file gets the
-// schema, and a file we created is removed again when that fails, so no empty file is left.
-Outcome openSqlite(SqlConnection& connection, const QString& path, const Schema& schema, bool mayCreate)
+// mode=rw opens an existing file and fails on a missing one: the driver's plain open would create
+// it, and a back-office that is not there must be noticed, not replaced by an empty one. A reader
+// asks for no write at all, so a user who may only read can list.
+Outcome openSqlite(SqlConnection& connection, const QString& path, const Schema& schema, bool mayCreate,
+    bool mayUpgrade, bool readOnly, int& versionFound, bool& created)
 {
     const QFileInfo info(path);
     const bool existed = info.exists();
     if (!existed && !mayCreate)
-        return { Status::Missing, QStringLiteral("arquivo não encontrado"), false };
+        return { Status::Missing, QStringLiteral("arquivo não encontrado") };
     if (existed && !info.isFile())
-        return { Status::NotOurs, QStringLiteral("não é um arquivo"), false };
+        return { Status::NotOurs, QStringLiteral("não é um arquivo") };
     if (existed && hasForeignContent(path))
-        return { Status::NotOurs, QStringLiteral("o arquivo não é um banco de dados SQLite"), false };
+        return { Status::NotOurs, QStringLiteral("o arquivo não é um banco de dados SQLite") };
     if (!existed && !info.absoluteDir().exists())
-        return { Status::Failed, QStringLiteral("a pasta %1 não existe").arg(info.absolutePath()), false };
+        return { Status::Failed, QStringLiteral("a pasta %1 não existe").arg(info.absolutePath()) };
 
+    // A reader who may not create SQLite's shared-memory file beside the database cannot open it
+    // in WAL mode at all; with no log file there either, everything committed is in the database
+    // file itself, which is then read as it stands.
+    const bool cannotShare = readOnly && !QFileInfo(info.absolutePath()).isWritable()
+        && !QFileInfo::exists(path + QStringLiteral("-shm")) && !QFileInfo::exists(path + QStringLiteral("-wal"));
+    QUrl url = QUrl::fromLocalFile(info.absoluteFilePath());
+    url.setQuery(cannotShare ? QStringLiteral("mode=ro&immutable=1")
+            : readOnly       ? QStringLiteral("mode=ro")
+            : mayCreate      ? QStringLiteral("mode=rwc")
+                             : QStringLiteral("mode=rw"));
+    connection.database().setDatabaseName(url.toString(QUrl::FullyEncoded));
+    // Long enough to wait out the administration tool's write while the bridge polls, short enough
+    // that a stuck lock shows up in the log within a few cycles.
+    connection.database().setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
     const auto failed = [&](Status status, const QString& reason) {
         connection.close();
         if (!existed)
             removeSqliteFiles(path);
-        return Outcome { status, reason, false };
+        return Outcome { status, reason };
     };
-    if (!connection.open(sqliteUri(path, mayCreate), SqliteOptions))
+    if (!connection.open())
         return failed(Status::Failed, connection.lastError());
-    QString message;
-    const Content content = inspect(connection, schema, &message);
-    switch (content) {
-    case Content::Ours:
-        break;
-    case Content::Empty:
-        if (!mayCreate)
-            return failed(Status::NotOurs, QStringLiteral("o banco de dados está vazio, sem o esquema"));
-        break;
-    case Content::Foreign:
-        return failed(Status::NotOurs, QStringLiteral("o banco de dados não tem o esquema \"%1\"").arg(schema.name));
-    case Content::Newer:
-        return failed(Status::NotOurs, message);
-    case Content::NotADatabase:
-        return failed(Status::NotOurs, message);
-    case Content::Unreadable:
-        return failed(Status::Failed, message);
-    }
     try {
-        configure(connection);
-        if (content == Content::Empty)
-            createSchema(connection, schema);
+        // WAL lets the administration tool read while the bridge writes; FULL syncs the log on
+        // every commit, so a fueling reported stored survives a power cut. Per connection.
+        if (!readOnly) {
+            const auto mode = connection.first(QStringLiteral("PRAGMA journal_mode=WAL"), {}, "PRAGMA journal_mode");
+            if (!mode || mode->first().toString().compare(u"wal", Qt::CaseInsensitive) != 0)
+                return failed(Status::Failed, QStringLiteral("o banco não aceitou o modo WAL"));
+        }
+        connection.run(QStringLiteral("PRAGMA synchronous=FULL"), "PRAGMA synchronous");
+        const Outcome outcome = settle(connection, schema, mayCreate, mayUpgrade, versionFound, created);
+        if (outcome.status != Status::Open)
+            return failed(outcome.status, outcome.reason);
     } catch (const Error& error) {
-        return failed(Status::Failed, error.description());
+        const bool notADatabase = error.description().contains(QStringLiteral("não é um banco de dados"));
+        return failed(
+            notADatabase ? Status::NotOurs : Status::Failed, error.description().section(QStringLiteral(": "), 1));
     }
-    return { Status::Open, QString(), content == Content::Empty };
+    return {};
+}
+
+Outcome openPostgres(SqlConnection& connection, const BackOfficeSettings& settings, const Schema& schema,
+    bool mayCreate, bool mayUpgrade, bool readOnly, int& versionFound, bool& created)
+{
+    QSqlDatabase& database = connection.database();
+    database.setHostName(settings.servidor);
+    database.setPort(settings.port());
+    database.setDatabaseName(settings.banco);
+    database.setUserName(settings.usuario);
+    database.setPassword(settings.senha);
+    // Keepalives notice a server that went away in the middle of a statement.
+    database.setConnectOptions(QStringLiteral("connect_timeout=%1;sslmode=%2;application_name=autoquorvan;"
+                                              "keepalives_idle=30;keepalives_interval=10;keepalives_count=3")
+                                   .arg(settings.timeoutSeconds())
+                                   .arg(settings.sslMode()));
+    if (!connection.open())
+        return { Status::Failed,
+            QStringLiteral("não foi possível conectar ao servidor: %1").arg(database.lastError().text().trimmed()) };
+    try {
+        // A row locked by another program is waited for as long as SQLite waits for its file.
+        connection.run(QStringLiteral("SET lock_timeout = 5000"), "configurar conexão");
+        connection.run(QStringLiteral("SET statement_timeout = 60000"), "configurar conexão");
+        if (readOnly)
+            connection.run(QStringLiteral("SET default_transaction_read_only = on"), "configurar conexão");
+        const Outcome outcome = settle(connection, schema, mayCreate, mayUpgrade, versionFound, created);
+        if (outcome.status != Status::Open) {
+            connection.close();
+            return outcome;
+        }
+    } catch (const Error& error) {
+        connection.close();
+        return { Status::Failed, error.description().section(QStringLiteral(": "), 1) };
+    }
+    return {};
 }
 
 } // namespace
 
-BackOfficeDatabase::BackOfficeDatabase(BackOfficeSettings settings)
+BackOfficeDatabase::BackOfficeDatabase(BackOfficeSettings settings, Access access)
     : m_settings(std::move(settings))
+    , m_access(access)
 {
+    m_thread.setObjectName(QStringLiteral("retaguarda"));
+    m_thread.start();
+    m_worker = new QObject;
+    m_worker->moveToThread(&m_thread);
 }
 
-BackOfficeDatabase::~BackOfficeDatabase() = default;
+BackOfficeDatabase::~BackOfficeDatabase()
+{
+    // Qt SQL connections end on the thread that made them.
+    call([this] {
+        m_records.reset();
+        m_outbox.reset();
+        delete m_worker;
+    });
+    m_thread.quit();
+    m_thread.wait();
+}
+
+SqlEngine BackOfficeDatabase::engine() const
+{
+    return m_settings.kind() == BackOfficeSettings::Kind::Postgres ? SqlEngine::Postgres : SqlEngine::Sqlite;
+}
 
 bool BackOfficeDatabase::open()
 {
-    if (m_records && m_records->isOpen())
+    return call([this] { return openHere(Purpose::Use); });
+}
+
+void BackOfficeDatabase::close()
+{
+    call([this] {
+        if (m_records)
+            m_records->close();
+        m_status = Status::Closed;
+    });
+}
+
+bool BackOfficeDatabase::create()
+{
+    return call([this] {
+        if (m_settings.kind() == BackOfficeSettings::Kind::Sqlite) {
+            const QFileInfo info(m_settings.file);
+            if (!info.exists() && !QDir().mkpath(info.absolutePath())) {
+                reportFailure(
+                    Status::Failed, QStringLiteral("não foi possível criar a pasta %1").arg(info.absolutePath()));
+                failHere("criar banco");
+            }
+        }
+        if (!openHere(Purpose::Create))
+            failHere("criar banco");
+        return m_created;
+    });
+}
+
+int BackOfficeDatabase::upgrade()
+{
+    return call([this] {
+        if (!openHere(Purpose::Upgrade))
+            failHere("atualizar banco");
+        return m_versionFound;
+    });
+}
+
+bool BackOfficeDatabase::openHere(Purpose purpose)
+{
+    if (purpose == Purpose::Use && m_records && m_records->isOpen())
         return true;
-    if (m_settings.kind() != BackOfficeSettings::Kind::Sqlite) {
-        reportFailure(
-            Status::Unsupported, QStringLiteral("o driver \"%1\" ainda não é suportado").arg(m_settings.driver));
+    if (const QString problem = m_settings.problem(); !problem.isEmpty()) {
+        m_failure = QStringLiteral("Retaguarda.INI: %1").arg(problem);
+        m_status = Status::BadSettings;
         return false;
     }
-    if (!m_records)
-        m_records = std::make_unique<SqlConnection>(SqliteDriver);
-    const Outcome outcome = openSqlite(*m_records, m_settings.file, recordsSchema(), false);
+    const bool postgres = engine() == SqlEngine::Postgres;
+    m_records
+        = std::make_unique<SqlConnection>(engine(), postgres ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE"));
+    if (!m_records->database().isValid()) {
+        reportFailure(Status::Failed, QStringLiteral("o driver do banco de dados não está instalado"));
+        return false;
+    }
+    m_created = false;
+    const bool readOnly = m_access == Access::ReadOnly;
+    const bool mayCreate = purpose == Purpose::Create;
+    const bool mayUpgrade = purpose == Purpose::Upgrade;
+    const Outcome outcome = postgres ? openPostgres(*m_records, m_settings, recordsSchema(), mayCreate, mayUpgrade,
+                                readOnly, m_versionFound, m_created)
+                                     : openSqlite(*m_records, m_settings.file, recordsSchema(), mayCreate, mayUpgrade,
+                                         readOnly, m_versionFound, m_created);
     if (outcome.status != Status::Open) {
         reportFailure(outcome.status, outcome.reason);
         return false;
@@ -306,53 +351,24 @@ bool BackOfficeDatabase::open()
     return true;
 }
 
-bool BackOfficeDatabase::create()
-{
-    if (m_settings.kind() != BackOfficeSettings::Kind::Sqlite) {
-        reportFailure(
-            Status::Unsupported, QStringLiteral("o driver \"%1\" ainda não é suportado").arg(m_settings.driver));
-        SqlConnection::fail("criar banco", m_failure);
-    }
-    if (m_records)
-        m_records->close();
-    else
-        m_records = std::make_unique<SqlConnection>(SqliteDriver);
-    const QFileInfo info(m_settings.file);
-    if (!info.exists() && !QDir().mkpath(info.absolutePath())) {
-        reportFailure(Status::Failed, QStringLiteral("não foi possível criar a pasta %1").arg(info.absolutePath()));
-        SqlConnection::fail("criar banco", m_failure);
-    }
-    const Outcome outcome = openSqlite(*m_records, m_settings.file, recordsSchema(), true);
-    if (outcome.status != Status::Open) {
-        reportFailure(outcome.status, outcome.reason);
-        SqlConnection::fail("criar banco", m_failure);
-    }
-    m_status = Status::Open;
-    m_failure.clear();
-    return outcome.created;
-}
-
-void BackOfficeDatabase::close()
-{
-    if (m_records)
-        m_records->close();
-    m_status = Status::Closed;
-}
-
 SqlConnection& BackOfficeDatabase::records(const char* operation)
 {
-    if (!open())
-        SqlConnection::fail(operation, m_failure);
+    Q_ASSERT(QThread::currentThread() == &m_thread);
+    if (!openHere(Purpose::Use))
+        failHere(operation);
     return *m_records;
 }
 
 SqlConnection& BackOfficeDatabase::outbox(const char* operation)
 {
+    Q_ASSERT(QThread::currentThread() == &m_thread);
     if (m_outbox && m_outbox->isOpen())
         return *m_outbox;
-    if (!m_outbox)
-        m_outbox = std::make_unique<SqlConnection>(SqliteDriver);
-    const Outcome outcome = openSqlite(*m_outbox, m_settings.outbox, outboxSchema(), true);
+    m_outbox = std::make_unique<SqlConnection>(SqlEngine::Sqlite, QStringLiteral("QSQLITE"));
+    int version = 0;
+    bool created = false;
+    const Outcome outcome
+        = openSqlite(*m_outbox, m_settings.outbox, outboxSchema(), true, false, false, version, created);
     if (outcome.status != Status::Open)
         SqlConnection::fail(operation, QStringLiteral("Mensagens %1: %2").arg(m_settings.outbox, outcome.reason));
     return *m_outbox;
@@ -371,4 +387,9 @@ void BackOfficeDatabase::reportFailure(Status status, const QString& reason)
         m_records->close();
     m_status = status;
     m_failure = QStringLiteral("Retaguarda %1: %2").arg(m_settings.describe(), reason);
+}
+
+void BackOfficeDatabase::failHere(const char* operation)
+{
+    SqlConnection::fail(operation, m_failure);
 }

@@ -5,11 +5,12 @@
 
 #include <QString>
 
-// Where the back-office records live. The station's settings file may point the bridge at another
-// SQLite file or, in a chain, at a server; the e-mail outbox is always the local file, because the
-// one message the bridge sends says that the back-office database does not answer.
+// Where the back-office records live: a SQLite file beside the bridge unless Retaguarda.INI names
+// a PostgreSQL server (a station's server, or a chain's central database that every station's
+// bridge writes into under its own company code). The e-mail outbox is always the local file,
+// because the one message the bridge sends says that the back-office does not answer.
 struct BackOfficeSettings {
-    enum class Kind { Sqlite, Server };
+    enum class Kind { Sqlite, Postgres };
 
     static inline const QString DatabasePath = SystemFolder + QStringLiteral("Retaguarda.db");
     static inline const QString SettingsPath = SystemFolder + QStringLiteral("Retaguarda.INI");
@@ -21,10 +22,15 @@ struct BackOfficeSettings {
     // A local SQLite database and outbox given as local paths.
     static BackOfficeSettings sqlite(QString file, QString outbox);
 
-    // SQLite unless Driver= names a server; the one place that decides which driver is used.
     Kind kind() const;
+    // Empty when the settings can be used; otherwise what is wrong, naming the key.
+    QString problem() const;
     // Names the database for log lines and error texts; never the password.
     QString describe() const;
+
+    int port() const;
+    int timeoutSeconds() const;
+    QString sslMode() const;
 
     QString driver;
     QString file;
@@ -33,5 +39,7 @@ struct BackOfficeSettings {
     QString banco;
     QString usuario;
     QString senha;
+    QString ssl;
+    QString tempoLimite;
     QString outbox;
 };

@@ -23,6 +23,8 @@ public:
     // Commits; nothing to do when nothing was begun. Throws the back-office error, and then
     // nothing of the transaction is stored.
     void commit();
+    // Something failed inside outside of a savepoint: the connection is closed at the end.
+    void markFailed() { m_failed = true; }
 
     // One fueling inside the transaction: when it is not released, its writes alone are undone
     // and those before it stay.

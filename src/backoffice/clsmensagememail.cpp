@@ -1,90 +1,89 @@
 #include "backoffice/clsmensagememail.h"
 
 #include "backoffice/sqlconnection.h"
+#include "backoffice/tables.h"
 
 namespace {
 
-const QString Columns = QStringLiteral("empresa, nome_empresa, nome_destinatario, email_destinatario, email_copia, "
-                                       "assunto, mensagem, data_hora, data_hora_registro, endereco_ip, situacao, "
-                                       "liberada");
+const QString ChaveColumn = QStringLiteral("chave");
+const QString CodigoColumn = QStringLiteral("codigo");
+
+// The properties after the key and the code, in the table's order.
+SqlValues properties(const clsMensagemEmail& message)
+{
+    return { { QStringLiteral("empresa"), message.Empresa },
+        { QStringLiteral("nome_empresa"), SqlValue::of(message.NomeEmpresa) },
+        { QStringLiteral("nome_destinatario"), SqlValue::of(message.NomeDestinatario) },
+        { QStringLiteral("email_destinatario"), SqlValue::of(message.EmailDestinatario) },
+        { QStringLiteral("email_copia"), SqlValue::of(message.EmailCopia) },
+        { QStringLiteral("assunto"), SqlValue::of(message.Assunto) },
+        { QStringLiteral("mensagem"), SqlValue::of(message.Mensagem) },
+        { QStringLiteral("data_hora"), SqlValue::of(message.DataHora) },
+        { QStringLiteral("data_hora_registro"), SqlValue::of(message.DataHoraRegistro) },
+        { QStringLiteral("endereco_ip"), SqlValue::of(message.EnderecoIP) },
+        { QStringLiteral("situacao"), message.Situacao }, { QStringLiteral("liberada"), message.Liberada } };
+}
+
+QStringList propertyColumns()
+{
+    return Tables::mensagens().names().mid(2);
+}
 
 } // namespace
 
 bool clsMensagemEmail::Localiza(qint16 chave, qint32 codigo)
 {
-    constexpr auto Operation = "clsMensagemEmail.Localiza";
-    SqlConnection& connection = m_database.outbox(Operation);
-    QSqlQuery& query = connection.statement(
-        QStringLiteral("SELECT codigo, %1 FROM mensagens_email WHERE chave = ? AND codigo = ?").arg(Columns),
-        Operation);
-    query.bindValue(0, int(chave));
-    query.bindValue(1, codigo);
-    const auto row = connection.first(query, Operation);
-    const QList<QVariant> values = row.value_or(QList<QVariant>(13));
-    Codigo = values[0].toInt();
-    Empresa = qint16(values[1].toInt());
-    NomeEmpresa = values[2].toString();
-    NomeDestinatario = values[3].toString();
-    EmailDestinatario = values[4].toString();
-    EmailCopia = values[5].toString();
-    Assunto = values[6].toString();
-    Mensagem = values[7].toString();
-    DataHora = values[8].toString();
-    DataHoraRegistro = values[9].toString();
-    EnderecoIP = values[10].toString();
-    Situacao = values[11].toInt();
-    Liberada = qint16(values[12].toInt());
-    return row.has_value();
+    return m_database.call([&] {
+        constexpr auto Operation = "clsMensagemEmail.Localiza";
+        static const QString Select
+            = Tables::mensagens().select(Tables::mensagens().names().mid(1), { ChaveColumn, CodigoColumn });
+        const auto row = m_database.outbox(Operation).first(
+            Select, { { ChaveColumn, chave }, { CodigoColumn, codigo } }, Operation);
+        const SqlRow values = row.value_or(SqlRow(13));
+        Codigo = values[0].toInt();
+        Empresa = qint16(values[1].toInt());
+        NomeEmpresa = values[2].toString();
+        NomeDestinatario = values[3].toString();
+        EmailDestinatario = values[4].toString();
+        EmailCopia = values[5].toString();
+        Assunto = values[6].toString();
+        Mensagem = values[7].toString();
+        DataHora = values[8].toString();
+        DataHoraRegistro = values[9].toString();
+        EnderecoIP = values[10].toString();
+        Situacao = values[11].toInt();
+        Liberada = qint16(values[12].toInt());
+        return row.has_value();
+    });
 }
 
 bool clsMensagemEmail::Inclui()
 {
-    constexpr auto Operation = "clsMensagemEmail.Inclui";
-    SqlConnection& connection = m_database.outbox(Operation);
-    // The next code and the insert in one write transaction, so two programs adding a message at
-    // the same moment cannot take the same code.
-    connection.write(connection.statement(QStringLiteral("BEGIN IMMEDIATE"), Operation), Operation);
-    try {
-        QSqlQuery& next = connection.statement(
-            QStringLiteral("SELECT COALESCE(MAX(codigo), 0) + 1 FROM mensagens_email WHERE chave = ?"), Operation);
-        next.bindValue(0, int(ChaveInclusao));
-        const qint32 codigo = connection.first(next, Operation)->at(0).toInt();
-        QSqlQuery& insert = connection.statement(QStringLiteral("INSERT INTO mensagens_email (chave, codigo, %1) "
-                                                                "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
-                                                     .arg(Columns),
-            Operation);
-        const QVariant values[] = { int(ChaveInclusao), codigo, int(Empresa), SqlValue::of(NomeEmpresa),
-            SqlValue::of(NomeDestinatario), SqlValue::of(EmailDestinatario), SqlValue::of(EmailCopia),
-            SqlValue::of(Assunto), SqlValue::of(Mensagem), SqlValue::of(DataHora), SqlValue::of(DataHoraRegistro),
-            SqlValue::of(EnderecoIP), Situacao, int(Liberada) };
-        for (int i = 0; i < int(std::size(values)); ++i)
-            insert.bindValue(i, values[i]);
-        connection.write(insert, Operation);
-        connection.write(connection.statement(QStringLiteral("COMMIT"), Operation), Operation);
+    return m_database.call([&] {
+        constexpr auto Operation = "clsMensagemEmail.Inclui";
+        static const QString Next = QStringLiteral("SELECT COALESCE(MAX(codigo), 0) + 1 FROM %1 WHERE chave = :chave")
+                                        .arg(Tables::mensagens().name);
+        static const QString Insert = Tables::mensagens().insert(Tables::mensagens().names());
+        SqlConnection& connection = m_database.outbox(Operation);
+        // The next code and the insert in one write transaction, so two programs adding a message
+        // at the same moment cannot take the same code.
+        SqlTransaction transaction(connection, Operation);
+        const qint32 codigo = connection.first(Next, { { ChaveColumn, ChaveInclusao } }, Operation)->at(0).toInt();
+        connection.write(Insert,
+            SqlValues { { ChaveColumn, ChaveInclusao }, { CodigoColumn, codigo } } + properties(*this), Operation);
+        transaction.commit();
         Codigo = codigo;
-    } catch (...) {
-        // The failure being reported matters more than one of the rollback.
-        QSqlQuery(connection.database()).exec(QStringLiteral("ROLLBACK"));
-        throw;
-    }
-    return true;
+        return true;
+    });
 }
 
 bool clsMensagemEmail::Altera(qint16 chave, qint32 codigo)
 {
-    constexpr auto Operation = "clsMensagemEmail.Altera";
-    SqlConnection& connection = m_database.outbox(Operation);
-    QSqlQuery& query = connection.statement(
-        QStringLiteral("UPDATE mensagens_email SET empresa = ?, nome_empresa = ?, nome_destinatario = ?, "
-                       "email_destinatario = ?, email_copia = ?, assunto = ?, mensagem = ?, data_hora = ?, "
-                       "data_hora_registro = ?, endereco_ip = ?, situacao = ?, liberada = ? "
-                       "WHERE chave = ? AND codigo = ?"),
-        Operation);
-    const QVariant values[]
-        = { int(Empresa), SqlValue::of(NomeEmpresa), SqlValue::of(NomeDestinatario), SqlValue::of(EmailDestinatario),
-              SqlValue::of(EmailCopia), SqlValue::of(Assunto), SqlValue::of(Mensagem), SqlValue::of(DataHora),
-              SqlValue::of(DataHoraRegistro), SqlValue::of(EnderecoIP), Situacao, int(Liberada), int(chave), codigo };
-    for (int i = 0; i < int(std::size(values)); ++i)
-        query.bindValue(i, values[i]);
-    return connection.write(query, Operation) > 0;
+    return m_database.call([&] {
+        constexpr auto Operation = "clsMensagemEmail.Altera";
+        static const QString Update = Tables::mensagens().update(propertyColumns(), { ChaveColumn, CodigoColumn });
+        return m_database.outbox(Operation).write(Update,
+                   properties(*this) + SqlValues { { ChaveColumn, chave }, { CodigoColumn, codigo } }, Operation)
+            > 0;
+    });
 }

@@ -4,7 +4,6 @@
 
 #include <QAtomicInt>
 #include <QHash>
-#include <QSqlError>
 #include <QSqlRecord>
 
 namespace {
@@ -15,10 +14,65 @@ QString uniqueConnectionName()
     return QStringLiteral("autoquorvan-backoffice-%1").arg(counter.fetchAndAddRelaxed(1));
 }
 
+// SQLite's primary result codes; Qt's driver reports the extended ones, whose low byte they are.
+QString describeSqlite(int code)
+{
+    switch (code & 0xFF) {
+    case 5:
+    case 6:
+        return QStringLiteral("o banco de dados está bloqueado por outro programa");
+    case 8:
+        return QStringLiteral("o banco de dados está somente leitura");
+    case 10:
+        return QStringLiteral("erro de leitura ou gravação no disco");
+    case 11:
+        return QStringLiteral("o arquivo do banco de dados está corrompido");
+    case 13:
+        return QStringLiteral("o disco está cheio");
+    case 14:
+        return QStringLiteral("não foi possível abrir o arquivo do banco de dados");
+    case 19:
+        return QStringLiteral("o banco de dados recusou os valores");
+    case 26:
+        return QStringLiteral("o arquivo não é um banco de dados");
+    default:
+        return QString();
+    }
+}
+
+// PostgreSQL's error classes (the first two characters of SQLSTATE) and the codes worth a word.
+QString describePostgres(const QString& state)
+{
+    static const QHash<QString, QString> Codes {
+        { QStringLiteral("3D000"), QStringLiteral("o banco de dados não existe no servidor") },
+        { QStringLiteral("42P01"), QStringLiteral("a tabela não existe no banco de dados") },
+        { QStringLiteral("55P03"), QStringLiteral("o banco de dados está bloqueado por outro programa") },
+        { QStringLiteral("57014"), QStringLiteral("o servidor demorou demais para responder") },
+        { QStringLiteral("25006"), QStringLiteral("o banco de dados está somente leitura") },
+        { QStringLiteral("P0001"), QStringLiteral("o banco de dados recusou os valores") },
+    };
+    static const QHash<QString, QString> Classes {
+        { QStringLiteral("08"), QStringLiteral("a conexão com o servidor do banco de dados falhou") },
+        { QStringLiteral("23"), QStringLiteral("o banco de dados recusou os valores") },
+        { QStringLiteral("28"), QStringLiteral("o servidor recusou o usuário ou a senha") },
+        { QStringLiteral("40"), QStringLiteral("o servidor desfez a transação por um conflito") },
+        { QStringLiteral("42"), QStringLiteral("o banco de dados não tem o que o programa procura") },
+        { QStringLiteral("53"), QStringLiteral("o servidor está sem recursos (disco ou memória)") },
+        { QStringLiteral("57"), QStringLiteral("o servidor está parando ou foi reiniciado") },
+    };
+    // The server always gives a state; an error without one is the client's: the connection is gone.
+    if (state.isEmpty())
+        return QStringLiteral("a conexão com o servidor do banco de dados falhou");
+    if (const auto code = Codes.constFind(state); code != Codes.cend())
+        return *code;
+    return Classes.value(state.left(2));
+}
+
 } // namespace
 
-SqlConnection::SqlConnection(const QString& driver)
-    : m_name(uniqueConnectionName())
+SqlConnection::SqlConnection(SqlEngine engine, const QString& driver)
+    : m_engine(engine)
+    , m_name(uniqueConnectionName())
     , m_database(QSqlDatabase::addDatabase(driver, m_name))
 {
 }
@@ -31,11 +85,9 @@ SqlConnection::~SqlConnection()
     QSqlDatabase::removeDatabase(m_name);
 }
 
-bool SqlConnection::open(const QString& databaseName, const QString& connectOptions)
+bool SqlConnection::open()
 {
     close();
-    m_database.setDatabaseName(databaseName);
-    m_database.setConnectOptions(connectOptions);
     return m_database.open();
 }
 
@@ -48,33 +100,38 @@ void SqlConnection::close()
 
 QString SqlConnection::lastError() const
 {
-    return m_database.lastError().text();
+    return describe(m_database.lastError());
 }
 
-QSqlQuery& SqlConnection::statement(const QString& sql, const char* operation)
+QSqlQuery& SqlConnection::prepared(const QString& sql, const SqlValues& values, const char* operation)
 {
     auto found = m_statements.find(sql);
-    if (found != m_statements.end())
-        return found->second;
-    QSqlQuery query(m_database);
-    query.setForwardOnly(true);
-    if (!query.prepare(sql))
-        fail(operation, query.lastError());
-    return m_statements.emplace(sql, std::move(query)).first->second;
+    if (found == m_statements.end()) {
+        QSqlQuery query(m_database);
+        query.setForwardOnly(true);
+        if (!query.prepare(sql))
+            fail(operation, query.lastError());
+        found = m_statements.emplace(sql, std::move(query)).first;
+    }
+    QSqlQuery& query = found->second;
+    for (const auto& [name, value] : values)
+        query.bindValue(u':' + name, value);
+    return query;
 }
 
-std::optional<QList<QVariant>> SqlConnection::first(QSqlQuery& query, const char* operation)
+std::optional<SqlRow> SqlConnection::first(const QString& sql, const SqlValues& values, const char* operation)
 {
+    QSqlQuery& query = prepared(sql, values, operation);
     if (!query.exec())
         fail(operation, query.lastError());
-    std::optional<QList<QVariant>> row;
+    std::optional<SqlRow> row;
     if (query.next()) {
-        QList<QVariant> values;
+        SqlRow found;
         const int count = query.record().count();
-        values.reserve(count);
+        found.reserve(count);
         for (int i = 0; i < count; ++i)
-            values.append(query.value(i));
-        row = std::move(values);
+            found.append(query.value(i));
+        row = std::move(found);
     } else if (query.lastError().isValid()) {
         const QSqlError error = query.lastError();
         query.finish();
@@ -84,8 +141,30 @@ std::optional<QList<QVariant>> SqlConnection::first(QSqlQuery& query, const char
     return row;
 }
 
-int SqlConnection::write(QSqlQuery& query, const char* operation)
+QList<SqlRow> SqlConnection::rows(const QString& sql, const SqlValues& values, const char* operation)
 {
+    QSqlQuery& query = prepared(sql, values, operation);
+    if (!query.exec())
+        fail(operation, query.lastError());
+    QList<SqlRow> result;
+    const int count = query.record().count();
+    while (query.next()) {
+        SqlRow row;
+        row.reserve(count);
+        for (int i = 0; i < count; ++i)
+            row.append(query.value(i));
+        result.append(std::move(row));
+    }
+    const QSqlError error = query.lastError();
+    query.finish();
+    if (error.isValid())
+        fail(operation, error);
+    return result;
+}
+
+int SqlConnection::write(const QString& sql, const SqlValues& values, const char* operation)
+{
+    QSqlQuery& query = prepared(sql, values, operation);
     if (!query.exec())
         fail(operation, query.lastError());
     const int changed = query.numRowsAffected();
@@ -93,13 +172,11 @@ int SqlConnection::write(QSqlQuery& query, const char* operation)
     return changed;
 }
 
-QSqlQuery SqlConnection::run(const QString& sql, const char* operation)
+void SqlConnection::run(const QString& sql, const char* operation)
 {
     QSqlQuery query(m_database);
-    query.setForwardOnly(true);
     if (!query.exec(sql))
         fail(operation, query.lastError());
-    return query;
 }
 
 void SqlConnection::fail(const char* operation, const QString& message)
@@ -109,52 +186,45 @@ void SqlConnection::fail(const char* operation, const QString& message)
 
 void SqlConnection::fail(const char* operation, const QSqlError& error)
 {
-    fail(operation, describe(error) + QStringLiteral(": ") + error.text());
+    fail(operation, describe(error));
 }
 
 QString SqlConnection::describe(const QSqlError& error)
 {
-    // SQLite's primary result codes; Qt's driver reports the extended ones, whose low byte it is.
-    static const QHash<int, QString> Sqlite {
-        { 5, QStringLiteral("o banco de dados está bloqueado por outro programa") },
-        { 6, QStringLiteral("o banco de dados está bloqueado por outro programa") },
-        { 8, QStringLiteral("o banco de dados está somente leitura") },
-        { 10, QStringLiteral("erro de leitura ou gravação no disco") },
-        { 11, QStringLiteral("o arquivo do banco de dados está corrompido") },
-        { 13, QStringLiteral("o disco está cheio") },
-        { 14, QStringLiteral("não foi possível abrir o arquivo do banco de dados") },
-        { 19, QStringLiteral("o banco de dados recusou os valores") },
-        { 26, QStringLiteral("o arquivo não é um banco de dados") },
-    };
     bool numeric = false;
     const int code = error.nativeErrorCode().toInt(&numeric);
-    return Sqlite.value(numeric ? code & 0xFF : -1, QStringLiteral("o banco de dados recusou a operação"));
+    QString sentence = numeric ? describeSqlite(code) : describePostgres(error.nativeErrorCode());
+    if (sentence.isEmpty())
+        sentence = QStringLiteral("o banco de dados recusou a operação");
+    const QString text = error.text().trimmed();
+    return text.isEmpty() ? sentence : sentence + QStringLiteral(": ") + text;
 }
 
 SqlTransaction::SqlTransaction(SqlConnection& connection, const char* operation)
     : m_connection(connection)
     , m_operation(operation)
 {
-    m_connection.write(m_connection.statement(QStringLiteral("BEGIN IMMEDIATE"), operation), operation);
+    m_connection.run(
+        connection.engine() == SqlEngine::Sqlite ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN"),
+        operation);
 }
 
 SqlTransaction::~SqlTransaction()
 {
-    if (m_open && !rollback())
+    if (!m_open)
+        return;
+    try {
+        m_connection.run(QStringLiteral("ROLLBACK"), m_operation);
+    } catch (const Error&) {
+        // A connection that cannot even roll back is not trusted with the next transaction.
         m_connection.close();
+    }
 }
 
 void SqlTransaction::commit()
 {
-    m_connection.write(m_connection.statement(QStringLiteral("COMMIT"), m_operation), m_operation);
+    m_connection.run(QStringLiteral("COMMIT"), m_operation);
     m_open = false;
-}
-
-bool SqlTransaction::rollback()
-{
-    m_open = false;
-    QSqlQuery query(m_connection.database());
-    return query.exec(QStringLiteral("ROLLBACK"));
 }
 
 QVariant SqlValue::of(Money value)
@@ -167,14 +237,37 @@ QVariant SqlValue::of(const QString& value)
     return value.isNull() ? QVariant(QStringLiteral("")) : QVariant(value);
 }
 
+QVariant SqlValue::of(qint16 value)
+{
+    return QVariant(int(value));
+}
+
+QVariant SqlValue::of(qint32 value)
+{
+    return QVariant(int(value));
+}
+
+QVariant SqlValue::date(DateValue date)
+{
+    return date.date().toString(u"yyyy-MM-dd");
+}
+
+QVariant SqlValue::time(DateValue time)
+{
+    return time.time().toString(u"HH:mm:ss");
+}
+
 Money SqlValue::money(const QVariant& value)
 {
-    // A money column holding anything but a whole count was written by another program. Read as
-    // zero, a totalizer would be overwritten with the litres of the next fueling.
     bool ok = false;
     const qlonglong units = value.toLongLong(&ok);
     if (value.isNull() || !ok || value.toString() != QString::number(units))
         SqlConnection::fail(
             "SqlValue.money", QStringLiteral("valor monetário inválido no banco: '%1'").arg(value.toString()));
     return Money::fromUnits(units);
+}
+
+QString SqlValue::text(const QVariant& value, SqlType type)
+{
+    return type == SqlType::Money ? money(value).toPlainText() : value.toString();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "backoffice/sqltable.h"
+#include "common/datevalue.h"
 #include "common/money.h"
 
 #include <QList>
@@ -11,56 +13,62 @@
 #include <map>
 #include <optional>
 
-// One named Qt SQL connection with its prepared statements. The bridge runs the same few
-// statements every 30 ms, so each is prepared once and kept; every failure becomes the
-// back-office error naming the operation and carrying the database's own message.
+// Values bound to a statement by column name.
+using SqlValues = QList<std::pair<QString, QVariant>>;
+using SqlRow = QList<QVariant>;
+
+// One named Qt SQL connection with its prepared statements, on one engine. The bridge runs the
+// same few statements every cycle, so each is prepared once and kept; every failure becomes the
+// back-office error naming the operation, saying what went wrong and carrying the driver's text.
+// Like every Qt SQL connection it is used only on the thread that made it.
 class SqlConnection {
 public:
-    explicit SqlConnection(const QString& driver);
+    SqlConnection(SqlEngine engine, const QString& driver);
     ~SqlConnection();
     SqlConnection(const SqlConnection&) = delete;
     SqlConnection& operator=(const SqlConnection&) = delete;
 
+    SqlEngine engine() const { return m_engine; }
+    // The Qt connection to set up before open().
+    QSqlDatabase& database() { return m_database; }
     // Opens the connection; false with lastError() when the driver refuses.
-    bool open(const QString& databaseName, const QString& connectOptions);
+    bool open();
     // Drops the prepared statements and closes the connection.
     void close();
     // True between a successful open and close.
     bool isOpen() const { return m_database.isOpen(); }
-    // The driver's message for the last failed open.
+    // What went wrong at the last failed open, in the same words as every other failure.
     QString lastError() const;
 
-    // A statement prepared on first use and kept for the life of the connection.
-    QSqlQuery& statement(const QString& sql, const char* operation);
-    // Runs a statement and returns its first row, finishing it at once: a look-up that stayed
-    // open would hold a read snapshot and keep the bridge from seeing the other program's writes.
-    std::optional<QList<QVariant>> first(QSqlQuery& query, const char* operation);
-    // Runs a write and returns the number of rows it changed; committed when it returns.
-    int write(QSqlQuery& query, const char* operation);
-    // Runs a statement once, without keeping it.
-    QSqlQuery run(const QString& sql, const char* operation);
-
-    // The Qt connection, for statements that are run once.
-    QSqlDatabase& database() { return m_database; }
+    // Runs a statement and returns its first row; finished at once, so a look-up never holds a
+    // read snapshot that would hide the other programs' writes.
+    std::optional<SqlRow> first(const QString& sql, const SqlValues& values, const char* operation);
+    // Every row of a statement (listings).
+    QList<SqlRow> rows(const QString& sql, const SqlValues& values, const char* operation);
+    // Runs a write and returns the number of rows it changed.
+    int write(const QString& sql, const SqlValues& values, const char* operation);
+    // Runs a statement once, unprepared: schema changes and transaction control.
+    void run(const QString& sql, const char* operation);
 
     // The back-office error for a failed operation.
     [[noreturn]] static void fail(const char* operation, const QString& message);
-    // The same for an error the driver reported: a sentence saying what went wrong, then the
-    // driver's own text.
     [[noreturn]] static void fail(const char* operation, const QSqlError& error);
-    // What the driver's error means, as an operator reads it.
+    // What the driver's error means, as an operator reads it, followed by the driver's own text.
     static QString describe(const QSqlError& error);
 
 private:
+    QSqlQuery& prepared(const QString& sql, const SqlValues& values, const char* operation);
+
+    SqlEngine m_engine;
     QString m_name;
     QSqlDatabase m_database;
     // Node-based, so a statement handed out stays where it is while others are prepared.
     std::map<QString, QSqlQuery> m_statements;
 };
 
-// A write transaction on a connection that is rolled back unless committed. IMMEDIATE takes
-// SQLite's write lock before the first read, so nothing read inside can change before the write
-// that depends on it (a totalizer read and then stored).
+// A write transaction that is rolled back unless committed. SQLite's IMMEDIATE takes the write
+// lock before the first read, so nothing read inside can change before the write that depends on
+// it; on a server the rows read for a change are locked by the statement that reads them.
 class SqlTransaction {
 public:
     SqlTransaction(SqlConnection& connection, const char* operation);
@@ -69,8 +77,6 @@ public:
     SqlTransaction& operator=(const SqlTransaction&) = delete;
 
     void commit();
-    // False when the rollback itself failed and the connection must not be trusted any more.
-    bool rollback();
 
 private:
     SqlConnection& m_connection;
@@ -78,13 +84,20 @@ private:
     bool m_open = true;
 };
 
-// How values cross into the database: money as its count of ten-thousandths, so it comes back
-// exact, and text never as NULL.
+// How values cross into the database and back.
 namespace SqlValue {
 // Money as its count of ten-thousandths.
 QVariant of(Money value);
 // Qt SQL binds a null QString as NULL, and an untouched text property is a null QString.
 QVariant of(const QString& value);
-// Money read back from its count of ten-thousandths.
+QVariant of(qint16 value);
+QVariant of(qint32 value);
+// A fueling's date and time: the date part of the one, the time part of the other, as ISO text.
+QVariant date(DateValue date);
+QVariant time(DateValue time);
+// Money read back from its count of ten-thousandths; anything else was written by another program
+// and is an error, not a zero that would overwrite a totalizer.
 Money money(const QVariant& value);
+// A column's value as the listings show it: money with a point and four decimals.
+QString text(const QVariant& value, SqlType type);
 } // namespace SqlValue

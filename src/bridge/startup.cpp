@@ -97,6 +97,9 @@ Bridge::StartupOutcome Bridge::runStartup()
     clsConexao& conexao = m_backOffice.Conexao();
     const QDateTime checkedAt = m_ports.clock.now();
     if (!conexao.Ativa()) {
+        // The box says only that the database does not answer; the log keeps why, for support.
+        m_eventLog.CriaLogCupom(
+            m_eventLog.line(QStringLiteral(" - ERRO clsConexao.Ativa: ") + m_ports.backOffice.failure()));
         m_lMensagem = startupMessage(checkedAt);
         m_email.EnviaMensagemEmail(QString::number(m_settings.lCodigoEmpresa), m_settings.lNomeEmpresa,
             QStringLiteral("AutoQuorvan QX!"), m_lMensagem, 0, m_email.gCodigoMensagemAberta);

@@ -31,39 +31,55 @@ QString FuelingRegistration::failureSource(const Fueling& fueling)
         .arg(fueling.lHora.days(), 0, 'f', 8);
 }
 
-FuelingRegistration::Outcome FuelingRegistration::registerFueling(
-    BackOfficeTransaction& transaction, const Fueling& fueling)
+void FuelingRegistration::registerAll(Batch& batch, const QString& commitSource)
 {
-    const QString source = failureSource(fueling);
+    clsConexao& conexao = m_backOffice.Conexao();
+    conexao.database().call([&] {
+        BackOfficeTransaction transaction(conexao);
+        for (Fueling& fueling : batch.fuelings) {
+            if (batch.lookUpNozzles) {
+                try {
+                    lookUpNozzle(fueling, batch.xFase);
+                } catch (const Error& error) {
+                    batch.lookUpError = error;
+                    transaction.markFailed();
+                    break;
+                }
+            }
+            const Outcome outcome = registerFueling(transaction, fueling, batch.held);
+            if (outcome == Outcome::Held)
+                break;
+            batch.outcomes.append(outcome);
+        }
+        try {
+            transaction.commit();
+        } catch (const Error& error) {
+            batch.commitFailure = Failure { commitSource,
+                { QStringLiteral(" - ERRO AutoAtualTabeAbastecimento: ") + errorSuffix(error) } };
+        }
+    });
+}
+
+FuelingRegistration::Outcome FuelingRegistration::registerFueling(
+    BackOfficeTransaction& transaction, const Fueling& fueling, std::optional<Failure>& held)
+{
     m_trap = "AutoAtualTabeAbastecimento";
     try {
         BackOfficeTransaction::Savepoint savepoint(transaction);
-        const Outcome outcome = insert(fueling, source);
-        if (outcome != Outcome::Held) {
+        const Outcome outcome = insert(fueling, held);
+        if (outcome != Outcome::Held)
             savepoint.release();
-            m_failures.clear(source);
-        }
         return outcome;
     } catch (const Error& error) {
-        m_failures.report(
-            source, { QStringLiteral(" - ERRO %1: ").arg(QLatin1StringView(m_trap)) + errorSuffix(error) });
+        held = Failure { failureSource(fueling),
+            { QStringLiteral(" - ERRO %1: ").arg(QLatin1StringView(m_trap)) + errorSuffix(error) } };
         return Outcome::Held;
-    }
-}
-
-bool FuelingRegistration::commit(BackOfficeTransaction& transaction, const QString& source)
-{
-    try {
-        transaction.commit();
-        return true;
-    } catch (const Error& error) {
-        m_failures.report(source, { QStringLiteral(" - ERRO AutoAtualTabeAbastecimento: ") + errorSuffix(error) });
-        return false;
     }
 }
 
 void FuelingRegistration::confirm(const Fueling& fueling, Outcome outcome)
 {
+    m_failures.clear(failureSource(fueling));
     if (outcome != Outcome::Inserted && outcome != Outcome::InsertedWithoutTotalizer)
         return;
     m_log.GravaEvento(m_log.line(QStringLiteral(" - Gravado no Banco Bico-") + QString::number(fueling.lBico)
@@ -73,20 +89,20 @@ void FuelingRegistration::confirm(const Fueling& fueling, Outcome outcome)
             + QString::number(fueling.lBico)));
 }
 
-FuelingRegistration::Outcome FuelingRegistration::insert(const Fueling& fueling, const QString& source)
+FuelingRegistration::Outcome FuelingRegistration::insert(const Fueling& fueling, std::optional<Failure>& held)
 {
     clsAbastecimento& abastecimento = m_backOffice.Abastecimento();
     if (abastecimento.Existe(m_settings.lCodigoEmpresa, fueling.lData, fueling.lHora, fueling.lBico)) {
         if (abastecimento.Quantidade == fueling.lQuantidade && abastecimento.ValorTotal == fueling.lValorTotal)
             return Outcome::AlreadyRegistered;
         // Another sale under the key of a registered one: deleting it would lose the sale.
-        m_failures.report(source,
+        held = Failure { failureSource(fueling),
             { QStringLiteral(" - ** ERRO ** Abastecimento já registrado com outros valores: Data=")
                 + fueling.lData.toText() + QStringLiteral(" - Hora=") + fueling.lHora.toText()
                 + QStringLiteral(" - Bico=") + QString::number(fueling.lBico) + QStringLiteral(" - Litros=")
                 + fueling.lQuantidade.toText() + QStringLiteral(" (registrado ") + abastecimento.Quantidade.toText()
                 + QStringLiteral(") - Valor Total=") + fueling.lValorTotal.toText() + QStringLiteral(" (registrado ")
-                + abastecimento.ValorTotal.toText() + u')' });
+                + abastecimento.ValorTotal.toText() + u')' } };
         return Outcome::Held;
     }
 
@@ -114,10 +130,10 @@ FuelingRegistration::Outcome FuelingRegistration::insert(const Fueling& fueling,
     abastecimento.Campo22 = 0;
 
     if (!abastecimento.Inclui()) {
-        m_failures.report(source,
+        held = Failure { failureSource(fueling),
             { QStringLiteral(" - ** ERRO ** Abastecimento Não Foi Incluído: Data=") + fueling.lData.toText()
                 + QStringLiteral(" - Hora=") + fueling.lHora.toText() + QStringLiteral(" - Bico=")
-                + QString::number(fueling.lBico) + QStringLiteral(" - Valor Total=") + fueling.lValorTotal.toText() });
+                + QString::number(fueling.lBico) + QStringLiteral(" - Valor Total=") + fueling.lValorTotal.toText() } };
         return Outcome::Held;
     }
     m_trap = "AutoAtualTabeEncerranteAtual";
@@ -130,9 +146,9 @@ FuelingRegistration::Outcome FuelingRegistration::insert(const Fueling& fueling,
         break;
     }
     // Without its litres in the totalizer the sale is not registered either: both wait together.
-    m_failures.report(source,
+    held = Failure { failureSource(fueling),
         { QStringLiteral(" - ERRO AutoAtualTabeEncerranteAtual: Não foi possível alterar Encerrante Atual do bico=")
-            + QString::number(fueling.lBico) });
+            + QString::number(fueling.lBico) } };
     return Outcome::Held;
 }
 
@@ -144,18 +160,26 @@ FuelingRegistration::Totalizer FuelingRegistration::AutoAtualTabeEncerranteAtual
     if (!encerrante.Localiza(m_settings.lCodigoEmpresa, fueling.lBico))
         return Totalizer::Missing;
     encerrante.EncerranteAtual = encerrante.EncerranteAtual + fueling.lQuantidade;
+    encerrante.Momento = QDateTime(fueling.lData.date(), fueling.lHora.time());
+    encerrante.DataAbastecimento = fueling.lData;
+    encerrante.HoraAbastecimento = fueling.lHora;
     return encerrante.Altera(m_settings.lCodigoEmpresa, fueling.lBico) ? Totalizer::Moved : Totalizer::NotStored;
 }
 
 bool FuelingRegistration::AutoAtualTabeAbastecimento(const Fueling& fueling)
 {
-    BackOfficeTransaction transaction(m_backOffice.Conexao());
-    const Outcome outcome = registerFueling(transaction, fueling);
-    if (outcome == Outcome::Held || outcome == Outcome::AlreadyRegistered
-        || !commit(transaction, failureSource(fueling)))
+    Batch batch;
+    batch.fuelings = { fueling };
+    batch.lookUpNozzles = false;
+    registerAll(batch, failureSource(fueling));
+    for (const auto& failure : { batch.held, batch.commitFailure }) {
+        if (failure)
+            report(*failure);
+    }
+    if (batch.commitFailure || batch.outcomes.isEmpty())
         return false;
-    confirm(fueling, outcome);
-    return true;
+    confirm(fueling, batch.outcomes.first());
+    return batch.outcomes.first() != Outcome::AlreadyRegistered;
 }
 
 void FuelingRegistration::lookUpNozzle(Fueling& fueling, qint16& xFase)

@@ -3,40 +3,58 @@
 #include "backoffice/backofficeobjects.h"
 #include "backoffice/backofficetransaction.h"
 #include "common/clock.h"
+#include "common/error.h"
 #include "common/stationsettings.h"
 #include "eventlog/eventlog.h"
 #include "eventlog/failurelog.h"
 #include "fueling/fueling.h"
 
-// Turns a fueling into a fueling record of the back-office and moves the nozzle's totalizer by
-// the quantity delivered, both in one transaction: a crash or a failure between the two can no
-// longer leave a sale whose litres never reached the totalizer.
+#include <optional>
+
+// Turns fuelings into fueling records of the back-office and moves each nozzle's totalizer by the
+// quantity delivered, in one transaction: a crash or a failure between the two can no longer leave
+// a sale whose litres never reached the totalizer. The back-office work runs on the back-office's
+// own thread in one piece per table; what it has to say is written afterwards, on the caller's.
 class FuelingRegistration {
 public:
     enum class Outcome {
         Inserted,
         InsertedWithoutTotalizer, // the nozzle has no totalizer to move
         AlreadyRegistered, // the same sale read again: its pump record may go
-        Held, // not stored, and reported: its pump record must stay
+        Held, // not stored: its pump record must stay
+    };
+    // A failure to report once an hour while it lasts, under the source that fails.
+    struct Failure {
+        QString source;
+        QStringList messages;
+    };
+    struct Batch {
+        // What to register, in stored order; completed with each nozzle's product and price when
+        // lookUpNozzles is set.
+        QList<Fueling> fuelings;
+        bool lookUpNozzles = true;
+        // The outcomes of the first fuelings, all stored once committed; the one after them, if
+        // any, was not: because of held, or of the nozzle look-up's error at step xFase.
+        QList<Outcome> outcomes;
+        std::optional<Failure> held;
+        std::optional<Error> lookUpError;
+        qint16 xFase = 0;
+        // The commit's failure: then none of them is stored.
+        std::optional<Failure> commitFailure;
     };
 
     FuelingRegistration(EventLog& log, FailureLog& failures, BackOfficeObjects& backOffice,
         const StationSettings& settings, const Clock& clock);
 
-    // The connection the registrations' transactions run on.
-    clsConexao& conexao() { return m_backOffice.Conexao(); }
-
-    // Registers the fueling inside the transaction. When it is not stored (refused, failed, or a
-    // different sale under a registered key) its own writes are undone, the reason is reported and
-    // Held is returned; what the transaction did before stays.
-    Outcome registerFueling(BackOfficeTransaction& transaction, const Fueling& fueling);
-    // Commits the transaction's registrations; false, reported under source, when the back-office
-    // refused: then none of them is stored.
-    bool commit(BackOfficeTransaction& transaction, const QString& source);
+    // Registers the batch's fuelings in one transaction on the back-office's thread, stopping at
+    // the first that cannot be; commits the ones before it.
+    void registerAll(Batch& batch, const QString& commitSource);
     // The event lines of a fueling whose registration was committed.
     void confirm(const Fueling& fueling, Outcome outcome);
+    // Writes a failure once an hour while it lasts.
+    void report(const Failure& failure) { m_failures.report(failure.source, failure.messages); }
 
-    // Registers one fueling in a transaction of its own; true only when the back-office inserted it.
+    // Registers one complete fueling in a transaction of its own; true only when inserted.
     bool AutoAtualTabeAbastecimento(const Fueling& fueling);
     // Registers a fueling a caller brings, at the current date and time, completing its price and
     // total from the back-office when no price is given.
@@ -50,7 +68,8 @@ public:
 private:
     enum class Totalizer { Moved, Missing, NotStored };
 
-    Outcome insert(const Fueling& fueling, const QString& source);
+    Outcome registerFueling(BackOfficeTransaction& transaction, const Fueling& fueling, std::optional<Failure>& held);
+    Outcome insert(const Fueling& fueling, std::optional<Failure>& held);
     Totalizer AutoAtualTabeEncerranteAtual(const Fueling& fueling);
     void completePrice(Fueling& fueling);
     static QString failureSource(const Fueling& fueling);

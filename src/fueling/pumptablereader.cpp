@@ -29,44 +29,51 @@ PumpTableReader::PumpTableReader(DataControl& dataNolvex, FuelingRegistration& r
 void PumpTableReader::LoopBomba()
 {
     qint16 xFase = 0;
-    BackOfficeTransaction transaction(m_registration.conexao());
-    QList<Registered> registered;
-    QList<Failure> failures;
+    QList<qint64> bookmarks;
+    FuelingRegistration::Batch batch;
+    std::optional<Failure> readFailure;
     try {
         m_data.setRecordSource(lNomeArquivo);
         m_data.Refresh();
         while (!m_data.Eof()) {
-            const Fueling fueling = readRecord(xFase);
-            xFase = 18;
-            const auto outcome = m_registration.registerFueling(transaction, fueling);
-            // A fueling the back-office did not store stays in the table, and so do the ones
-            // behind it, so that they are registered in order once it takes them.
-            if (outcome == FuelingRegistration::Outcome::Held)
-                break;
-            registered.append({ m_data.bookmark(), fueling, outcome });
+            batch.fuelings.append(readRecord(xFase));
+            bookmarks.append(m_data.bookmark());
             m_data.MoveNext();
         }
     } catch (const Error& error) {
-        failures.append(failure(error, xFase));
+        readFailure = failure(error, xFase);
     }
+    if (!batch.fuelings.isEmpty())
+        m_registration.registerAll(batch, lNomeArquivo);
 
-    // What went before a failure is stored and leaves the table; the rest waits for the next cycle.
-    if (m_registration.commit(transaction, lNomeArquivo)) {
-        for (const Registered& fueling : std::as_const(registered))
-            m_registration.confirm(fueling.fueling, fueling.outcome);
+    QList<Failure> failures;
+    if (batch.commitFailure) {
+        failures.append(*batch.commitFailure);
+    } else {
+        for (qsizetype i = 0; i < batch.outcomes.size(); ++i)
+            m_registration.confirm(batch.fuelings[i], batch.outcomes[i]);
         try {
-            for (const Registered& fueling : std::as_const(registered)) {
-                m_data.setBookmark(fueling.bookmark);
+            for (qsizetype i = 0; i < batch.outcomes.size(); ++i) {
+                m_data.setBookmark(bookmarks[i]);
                 m_data.Delete();
             }
         } catch (const Error& error) {
             failures.append(failure(error, 18));
         }
     }
+    // The first record not registered is what holds the table; those behind it wait their turn.
+    if (batch.lookUpError) {
+        m_data.setBookmark(bookmarks[batch.outcomes.size()]);
+        failures.append(failure(*batch.lookUpError, batch.xFase));
+    } else if (batch.held) {
+        failures.append(*batch.held);
+    } else if (readFailure) {
+        failures.append(*readFailure);
+    }
     if (failures.isEmpty())
         m_failures.clear(lNomeArquivo);
     for (const Failure& held : std::as_const(failures))
-        m_failures.report(held.source, held.lines);
+        m_registration.report(held);
 }
 
 Fueling PumpTableReader::readRecord(qint16& xFase)
@@ -83,7 +90,6 @@ Fueling PumpTableReader::readRecord(qint16& xFase)
     fueling.lQuantidade = notNegative(m_data.Fields(PumpTable::Litros).toMoney(), PumpTable::Litros);
     xFase = 14;
     fueling.lValorTotal = notNegative(m_data.Fields(PumpTable::Valor).toMoney(), PumpTable::Valor);
-    m_registration.lookUpNozzle(fueling, xFase);
     return fueling;
 }
 
@@ -93,7 +99,7 @@ PumpTableReader::Failure PumpTableReader::failure(const Error& error, qint16 xFa
     // A record's failure is its own: once it is repaired, the next stuck record of the table is
     // reported at once instead of being taken for the same failure.
     failure.source = xFase >= 10 && xFase < 18 ? lNomeArquivo + u' ' + m_data.recordKey() : lNomeArquivo;
-    QStringList& lines = failure.lines;
+    QStringList& lines = failure.messages;
     if (xFase == 0) {
         lines << QStringLiteral(" - ERRO LoopBomba: dataNolvex.DatabaseName=") + m_data.DatabaseName()
               << QStringLiteral(" - ERRO LoopBomba: dataNolvex.RecordSource=") + m_data.RecordSource();

@@ -6,10 +6,10 @@
 #include "eventlog/failurelog.h"
 #include "fueling/fuelingregistration.h"
 
-// Empties one nozzle's pump table: each record, in stored order, is completed with the nozzle's
-// product and price from the back-office and registered; the table's registrations are committed
-// together and only then are their records deleted, so a crash at any point leaves each record
-// either unregistered and in the table, or registered and found so when it is read again.
+// Empties one nozzle's pump table: its records are read in stored order, then completed with the
+// nozzle's product and price from the back-office and registered, all in one transaction; only
+// after its commit are their records deleted, so a crash at any point leaves each record either
+// unregistered and in the table, or registered and found so when it is read again.
 class PumpTableReader {
 public:
     PumpTableReader(DataControl& dataNolvex, FuelingRegistration& registration, FailureLog& failures,
@@ -23,15 +23,7 @@ public:
     QString lNomeArquivo;
 
 private:
-    struct Registered {
-        qint64 bookmark;
-        Fueling fueling;
-        FuelingRegistration::Outcome outcome;
-    };
-    struct Failure {
-        QString source;
-        QStringList lines;
-    };
+    using Failure = FuelingRegistration::Failure;
 
     Fueling readRecord(qint16& xFase);
     Failure failure(const Error& error, qint16 xFase) const;

@@ -11,6 +11,7 @@
 #include <QThread>
 #include <cstdio>
 #include <limits>
+#include <unistd.h>
 
 namespace {
 
@@ -44,9 +45,9 @@ clsAbastecimento fueling(BackOfficeDatabase& database, qint16 empresa, qint16 bi
 // The child process of the fuelings test: registers a fueling, moves its nozzle's totalizer by
 // its litres as the bridge does (5 + 1.234 must store 6.234 exactly), says so and waits to be
 // killed, so the test ends it at the worst moment, right after the calls returned.
-int incluiAndWait(const QString& file)
+int incluiAndWait(const QString& drives)
 {
-    BackOfficeDatabase database(BackOfficeSettings::sqlite(file, QString()));
+    BackOfficeDatabase database(BackOfficeSettings::fromIni(Drives(drives)));
     clsEncerrante encerrante(database);
     encerrante.Localiza(1, 3);
     encerrante.EncerranteAtual = encerrante.EncerranteAtual + Money::fromUnits(12340);
@@ -69,14 +70,8 @@ class TestBackOffice : public QObject {
     BackOfficeDatabase& db() { return *m_station->backOffice; }
     QString file() { return db().settings().file; }
 
-    // Runs SQL on the station's database through a handle of its own: the first row as "a|b|c".
-    QString sql(const QString& statement)
-    {
-        BackOfficeDatabase other(db().settings());
-        SqlConnection& connection = other.records("teste");
-        const auto row = connection.first(connection.statement(statement, "teste"), "teste");
-        return QVariant(row.value_or(QVariantList())).toStringList().join(u'|');
-    }
+    // Runs SQL on the station's database: the first row as "a|b|c".
+    QString sql(const QString& statement) { return m_station->query(statement).value(0); }
 
     // The tool's exit code, a space, then what it wrote on standard output and standard error.
     QString tool(const QStringList& arguments)
@@ -107,14 +102,15 @@ private Q_SLOTS:
     }
 
     // The operator records a station with the tool, and the bridge's classes find it. Company 1's
-    // records are written twice: the second must replace every value of the first.
+    // records are written twice: the second must replace every value of the first, but a
+    // description left out keeps the one stored.
     void classesFindWhatTheToolRecords()
     {
-        for (const char* command : { "produto 7 5.999 --descricao Gasolina", "estoque 1 7 1", "bico 1 3 9 1",
-                 "encerrante 1 3 5", "produto 7 6,1", "estoque 1 7 7", "bico 1 3 7 1.5", "encerrante 1 3 -0.5",
-                 "bico 1 4 40000 ,5", "produto 9 1234,5678 --descricao Diesel", "bico 2 5 9 0", "estoque 2 9 0.0001",
-                 "encerrante 2 5 1", "encerrante 1 12 0" })
-            QCOMPARE(tool(QString::fromLatin1(command).split(u' ')), "0 ");
+        for (const char* command : { "produto 7 5.999 --descricao Gasolina", "estoque 1 7 1", "bico 1 3 9 1 --forcar",
+                 "encerrante 1 3 5", "produto 7 6,1", "estoque 1 7 7", "bico 1 3 7 1.5", "encerrante 1 3 0.5",
+                 "bico 1 4 8 ,5 --forcar", "produto 9 1234,5678 --descricao Diesel", "bico 2 5 9 0",
+                 "estoque 2 9 0.0001", "encerrante 2 5 1", "encerrante 1 12 0 --motivo aferição" })
+            QCOMPARE(tool(QString::fromUtf8(command).split(u' ')), "0 ");
         QVERIFY(!clsEncerrante(db()).Altera(1, 4)); // a nozzle without a totalizer does not get one
         // A found flag each, then the values. The same objects look up each time, and each misses
         // right after finding, so a miss must also clear what they held.
@@ -131,13 +127,21 @@ private Q_SLOTS:
                 .join(u'|');
         };
         QCOMPARE(localiza(2, 5, 9), "1111|Diesel|1234.5678|0.0001|9|0.0000|1.0000");
-        // A product code past 16 bits; no product 8, no totalizer of nozzle 4.
-        QCOMPARE(localiza(1, 4, 8), "0010||0.0000|0.0000|40000|0.5000|0.0000");
-        QCOMPARE(localiza(1, 3, 7), "1111||6.1000|7.0000|7|1.5000|-0.5000");
-        QCOMPARE(localiza(2, 3, 7), "1000||6.1000|0.0000|0|0.0000|0.0000"); // another company
-        const QString header = "0 empresa,bico,encerrante_atual\r\n";
-        QCOMPARE(tool({ "encerrantes" }), header + "1,3,-0.5000\r\n1,12,0.0000\r\n2,5,1.0000\r\n");
-        QCOMPARE(tool({ "encerrantes", "--empresa", "2" }), header + "2,5,1.0000\r\n");
+        // No product 8, no totalizer of nozzle 4.
+        QCOMPARE(localiza(1, 4, 8), "0010||0.0000|0.0000|8|0.5000|0.0000");
+        QCOMPARE(localiza(1, 3, 7), "1111|Gasolina|6.1000|7.0000|7|1.5000|0.5000");
+        QCOMPARE(localiza(2, 3, 7), "1000|Gasolina|6.1000|0.0000|0|0.0000|0.0000"); // another company
+        QCOMPARE(
+            tool({ "encerrantes" }), "0 empresa,bico,encerrante_atual\r\n1,3,0.5000\r\n1,12,0.0000\r\n2,5,1.0000\r\n");
+        QCOMPARE(
+            tool({ "produtos" }), "0 codigo,descricao,valor_unitario\r\n7,Gasolina,6.1000\r\n9,Diesel,1234.5678\r\n");
+        QCOMPARE(tool({ "estoques", "--empresa", "2" }), "0 empresa,produto,valor_unitario\r\n2,9,0.0001\r\n");
+        QCOMPARE(tool({ "bicos" }),
+            "0 empresa,bico,produto,valor_unitario\r\n1,3,7,1.5000\r\n1,4,8,0.5000\r\n2,5,9,0.0000\r\n");
+        // Every change of a totalizer is in its history, with the reason given.
+        QCOMPARE(m_station->query("SELECT bico, tipo, motivo, antes, depois FROM encerrantes_historico ORDER BY id"),
+            QStringList(
+                { "3|manual||0|50000", "3|manual||50000|5000", "5|manual||0|10000", "12|manual|aferição|0|0" }));
     }
 
     // setup: SQL run on our database, "missing", or the bytes the file holds instead. error: what a
@@ -152,15 +156,24 @@ private Q_SLOTS:
         const QString money = QStringLiteral("3146 SqlValue.money: valor monetário inválido no banco: ");
         QTest::newRow("missing table")
             << "DROP TABLE bicos"
-            << QStringLiteral("3146 clsBico.Localiza: o banco de dados recusou a operação: no such table");
+            << (TestStation::onPostgres()
+                       ? QStringLiteral("3146 clsBico.Localiza: a tabela não existe no banco de dados")
+                       : QStringLiteral("3146 clsBico.Localiza: o banco de dados recusou a operação: no such table"));
+        QTest::newRow("another program's database") << "DROP TABLE versao_esquema" << noSchema;
+        QTest::newRow("the outbox") << "UPDATE versao_esquema SET esquema = 'mensagens'" << noSchema;
+        QTest::newRow("newer schema") << "UPDATE versao_esquema SET versao = 3"
+                                      << notOpen + "versão 3 do esquema, esta versão do programa conhece até a 2";
+        QTest::newRow("older schema") << "UPDATE versao_esquema SET versao = 1"
+                                      << notOpen
+                + "o esquema está na versão 1 e esta versão do programa usa a 2: atualize-o com autoquorvan-retaguarda "
+                  "atualiza";
+        if (TestStation::onPostgres())
+            return;
+        // SQLite keeps what it is given whatever the column says.
         QTest::newRow("money with a fraction") << "INSERT INTO bicos VALUES (1, 3, 7, 1.5)" << money + "'1.5'";
         QTest::newRow("missing file") << "missing" << notOpen + "arquivo não encontrado";
         QTest::newRow("text file") << QString(200, u'x') << notOpen + "o arquivo não é um banco de dados SQLite";
-        QTest::newRow("empty file") << "" << notOpen + "o banco de dados está vazio, sem o esquema";
-        QTest::newRow("another program's database") << "DROP TABLE versao_esquema" << noSchema;
-        QTest::newRow("the outbox") << "UPDATE versao_esquema SET esquema = 'mensagens'" << noSchema;
-        QTest::newRow("newer schema") << "UPDATE versao_esquema SET versao = 2"
-                                      << notOpen + "versão 2 do esquema, esta versão do programa conhece até a 1";
+        QTest::newRow("empty file") << "" << notOpen + "o banco de dados está vazio, sem o esquema (crie-o com init)";
     }
     // A database that is not ours makes Ativa false: a back-office that is not there must be noticed.
     void failuresNameTheirCause()
@@ -173,9 +186,10 @@ private Q_SLOTS:
             QVERIFY(QFile::remove(file()));
         else
             TestFiles::write(file(), setup.toLatin1());
+        db().close();
         const bool opens = !error.contains(u'@');
         QCOMPARE(clsConexao(db()).Ativa(), opens);
-        error.replace(u'@', file());
+        error.replace(u'@', db().settings().describe());
         QCOMPARE(errorOf([this] { clsBico(db()).Localiza(1, 3); }).left(error.size()), error);
         // The bridge may start before the database is restored: the next call finds it.
         if (setup == u"missing") {
@@ -193,7 +207,7 @@ private Q_SLOTS:
     {
         m_station->addNozzle(3, 7, "5.999", "5");
         QProcess child;
-        child.start(QCoreApplication::applicationFilePath(), { QStringLiteral("--inclui"), file() });
+        child.start(QCoreApplication::applicationFilePath(), { QStringLiteral("--inclui"), m_station->root.path() });
         while (child.bytesAvailable() < 9 && child.waitForReadyRead(60000)) { }
         QCOMPARE(child.readAll(), QByteArray("INCLUIDO\n"));
         child.kill(); // SIGKILL
@@ -226,7 +240,8 @@ private Q_SLOTS:
     // The bridge loads a record, changes it and stores it back; the tool lists the records.
     void messageRecords()
     {
-        QVERIFY(QFile::remove(file()));
+        if (!TestStation::onPostgres())
+            QVERIFY(QFile::remove(file()));
         const QString header = "0 chave,codigo,empresa,nome_empresa,nome_destinatario,email_destinatario,email_copia,"
                                "assunto,mensagem,data_hora,data_hora_registro,endereco_ip,situacao,liberada\r\n";
         QCOMPARE(tool({ "mensagens" }), header);
@@ -266,21 +281,98 @@ private Q_SLOTS:
     // as the bridge does, where a bare file name in the settings sits beside them.
     void toolFindsItsDatabase()
     {
+        if (TestStation::onPostgres())
+            QSKIP("--banco and Arquivo= name SQLite files");
         const QString other = m_station->systemFolder() + QStringLiteral("/Outro.db");
         QCOMPARE(
             tool({ "--banco", "C:\\QUORVAN\\AutoQuorvanNolvex\\Outro.db", "init" }), "0 Banco criado: " + other + "\n");
-        QCOMPARE(tool({ "encerrante", "--banco=" + other, "-2", "1", "7" }), "0 "); // "-2" is a value, not an option
+        QCOMPARE(tool({ "encerrante", "--banco=" + other, "2", "1", "7" }), "0 ");
         const QByteArray bytes = TestFiles::read(other);
         const QString ini = m_station->systemFolder() + QStringLiteral("/Retaguarda.INI");
         TestFiles::write(ini, "[retaguarda]\r\narquivo=Outro.db\r\n");
         QCOMPARE(tool({ "init" }), "0 Banco já preparado: " + other + "\n");
         QCOMPARE(TestFiles::read(other), bytes);
-        QCOMPARE(tool({ "encerrantes" }), "0 empresa,bico,encerrante_atual\r\n-2,1,7.0000\r\n");
-        // A server opens nothing in this build, and its password shows nowhere.
-        TestFiles::write(ini, "[RETAGUARDA]\r\nDriver=QPSQL\r\nServidor=matriz\r\nSenha=s3nh4\r\n");
-        QCOMPARE(tool({ "encerrantes" }),
-            "2 autoquorvan-retaguarda: Retaguarda QPSQL matriz:/ (usuário ): o driver \"QPSQL\" ainda não é "
-            "suportado\n");
+        QCOMPARE(tool({ "encerrantes" }), "0 empresa,bico,encerrante_atual\r\n2,1,7.0000\r\n");
+    }
+
+    // A setting that cannot be used is named with its key, and the password shows nowhere.
+    void settingsNameTheirKey_data()
+    {
+        QTest::addColumn<QByteArray>("settings");
+        QTest::addColumn<QString>("error");
+        const QByteArray server
+            = "Driver=PostgreSQL\r\nServidor=/nao/existe\r\nBanco=posto\r\nUsuario=caixa\r\nSenha=s3nh4\r\n";
+        QTest::newRow("unknown driver") << QByteArray("Driver=Oracle\r\n")
+                                        << "Driver=Oracle não é suportado (use SQLite ou PostgreSQL)";
+        QTest::newRow("no database") << QByteArray("Driver=PostgreSQL\r\nServidor=matriz\r\nUsuario=caixa\r\n")
+                                     << "falta Banco= para o PostgreSQL";
+        QTest::newRow("port that is no port") << server + "Porta=70000\r\n"
+                                              << "Porta=70000 não é uma porta (1 a 65535)";
+        QTest::newRow("unknown SSL mode") << server + "SSL=sempre\r\n"
+                                          << "SSL=sempre não é disable, prefer, require nem verify-full";
+        QTest::newRow("timeout that is no number") << server + "TempoLimite=5s\r\n"
+                                                   << "TempoLimite=5s não é um número de segundos (1 a 3600)";
+        QTest::newRow("server that does not answer")
+            << server + "SSL=disable\r\n"
+            << "PostgreSQL /nao/existe:5432/posto (usuário caixa): não foi possível conectar ao servidor";
+    }
+    void settingsNameTheirKey()
+    {
+        QFETCH(QByteArray, settings);
+        QFETCH(QString, error);
+        TestFiles::write(m_station->systemFolder() + QStringLiteral("/Retaguarda.INI"), "[RETAGUARDA]\r\n" + settings);
+        const QString result = tool({ "encerrantes" });
+        QVERIFY2(result.contains(error) && !result.contains(QStringLiteral("s3nh4")), qPrintable(result));
+        QVERIFY(result.startsWith(error.contains(QStringLiteral("conectar")) ? "1 " : "2 "));
+    }
+
+    // An older schema of ours is refused by the bridge until atualiza brings it to our version in
+    // place; the rows stay. The SQLite file below was made by the first version of the program.
+    void atualizaUpgradesInPlace()
+    {
+        if (!TestStation::onPostgres())
+            QVERIFY(QFile::copy(QStringLiteral(TEST_DATA "/retaguarda-versao-1.db"), file())
+                || (QFile::remove(file()) && QFile::copy(QStringLiteral(TEST_DATA "/retaguarda-versao-1.db"), file())));
+        else
+            for (const char* statement :
+                { "DROP TABLE encerrantes_historico", "DROP TABLE situacao", "DROP TABLE situacao_bicos",
+                    "UPDATE versao_esquema SET versao = 1", "INSERT INTO encerrantes VALUES (1, 2, 12345678)" })
+                m_station->sql(QString::fromLatin1(statement));
+        QFile::setPermissions(file(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QVERIFY(!clsConexao(db()).Ativa());
+        QCOMPARE(db().status(), BackOfficeDatabase::Status::Older);
+        const QString encerrantes = tool({ "encerrantes" });
+        QVERIFY2(encerrantes.startsWith("2 ") && encerrantes.contains("atualiza"), qPrintable(encerrantes));
+        QCOMPARE(
+            tool({ "atualiza" }), "0 Esquema atualizado da versão 1 para a 2: " + db().settings().describe() + "\n");
+        QCOMPARE(tool({ "atualiza" }), "0 O esquema já está na versão 2: " + db().settings().describe() + "\n");
+        QVERIFY(clsConexao(db()).Ativa());
+        QVERIFY(tool({ "encerrantes" }).contains("1,2,1234.5678\r\n"));
+        QVERIFY(tool({ "historico" }).startsWith("0 empresa,bico,data_hora,tipo,motivo,litros,antes,depois,"));
+    }
+
+    // A database that may be read but not written can still be listed, by a user who may only read.
+    void listingOnlyReads()
+    {
+        if (TestStation::onPostgres())
+            QSKIP("the server's own permissions decide who reads; the file's are SQLite's");
+        m_station->addNozzle(3, 7, "5.999", "5");
+        db().close();
+        QFile::setPermissions(file(), QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+        QStringList prefix;
+        if (::geteuid() == 0) {
+            prefix = { QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                QStringLiteral("--clear-groups"), QStringLiteral("--"), QStringLiteral(RETAGUARDA_TOOL) };
+            for (QString path = file(); path != QDir::rootPath(); path = QFileInfo(path).path())
+                QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ExeOther | QFileDevice::ReadOther);
+        }
+        const QStringList arguments { QStringLiteral("encerrantes") };
+        QProcess process;
+        process.start(
+            prefix.isEmpty() ? QStringLiteral(RETAGUARDA_TOOL) : QStringLiteral("setpriv"), prefix + arguments);
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.readAllStandardError(), QByteArray());
+        QCOMPARE(process.readAllStandardOutput(), QByteArray("empresa,bico,encerrante_atual\r\n1,3,5.0000\r\n"));
     }
 
     void toolRefusesBadInput_data()
@@ -291,7 +383,15 @@ private Q_SLOTS:
         QTest::newRow("missing argument") << QStringList { "bico", "1", "3", "7" };
         QTest::newRow("extra argument") << QStringList { "encerrante", "1", "3", "5", "9" };
         QTest::newRow("nozzle beyond 16 bits") << QStringList { "encerrante", "1", "40000", "1" };
-        QTest::newRow("product beyond 32 bits") << QStringList { "produto", "3000000000", "1" };
+        QTest::newRow("nozzle 0") << QStringList { "encerrante", "1", "0", "1" };
+        QTest::newRow("company -1") << QStringList { "encerrante", "-1", "3", "1" };
+        QTest::newRow("product 0") << QStringList { "produto", "0", "1" };
+        QTest::newRow("product the bridge cannot hold") << QStringList { "produto", "40000", "1" };
+        QTest::newRow("negative price") << QStringList { "produto", "7", "-4.29" };
+        QTest::newRow("negative totalizer") << QStringList { "encerrante", "1", "3", "-0.5" };
+        QTest::newRow("more decimals than stored") << QStringList { "produto", "7", "6.29999" };
+        QTest::newRow("nozzle of an unknown product") << QStringList { "bico", "1", "3", "99", "5.99" };
+        QTest::newRow("flag with a value") << QStringList { "bico", "1", "3", "99", "5.99", "--forcar=sim" };
         QTest::newRow("price with thousands") << QStringList { "produto", "7", "1.234,56" };
         QTest::newRow("unknown option") << QStringList { "abastecimentos", "--posto", "1" };
         QTest::newRow("option of another command") << QStringList { "encerrantes", "--bico", "1" };

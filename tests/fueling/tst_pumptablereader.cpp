@@ -29,19 +29,19 @@ private:
         QCOMPARE(m_bridge->Form_Load(), Bridge::StartupOutcome::Running);
     }
     void cycle() { m_bridge->polling().Timer1_Timer(); }
-    void sql(const QString& statement) { m_station->backOffice->records("test").run(statement, "test"); }
-    QString value(const QString& statement)
-    {
-        QSqlQuery query = m_station->backOffice->records("test").run(statement, "test");
-        return query.next() ? query.value(0).toString() : QString();
-    }
-    // The log file holds every message behind the time; the list only the registrations.
+    // The log file holds every message behind the time; the list only the registrations. A message
+    // ending in "…" is compared up to there: what follows is the database engine's own text.
     void compareLog(QStringList messages, const char* time = "14:05:31")
     {
-        for (QString& message : messages)
+        const QStringList lines = m_station->logLines();
+        for (qsizetype i = 0; i < messages.size(); ++i) {
+            QString& message = messages[i];
             message
                 = QLatin1StringView(time) + QStringLiteral(" - ") + message.replace("<pumps>", m_station->pumpFolder());
-        QCOMPARE(m_station->logLines(), messages);
+            if (message.endsWith(u'…') && i < lines.size() && lines[i].startsWith(message.chopped(1)))
+                message = lines[i];
+        }
+        QCOMPARE(lines, messages);
         if (QLatin1StringView(time) == "14:05:31")
             QCOMPARE(m_bridge->EventLB().lines().mid(1), messages.filter(QStringLiteral("Gravado")));
     }
@@ -176,12 +176,11 @@ private Q_SLOTS:
             << "delete"
             << QStringList { first, second, "ERRO LoopBomba: Erro Desconhecido! BOMBA01.DBF xFase=18",
                    "ERRO: 3051 - Não foi possível abrir o arquivo '<pumps>/BOMBA01.DBF' (Is a directory)." };
-        QTest::newRow("back-office refuses twice") << "IGNORE/IGNORE" << QStringList { refused, first, second };
+        QTest::newRow("back-office refuses twice") << "/" << QStringList { refused, first, second };
         QTest::newRow("back-office refuses, then fails")
-            << "IGNORE/ABORT, 'recusado pelo gatilho'"
+            << "/recusado pelo gatilho"
             << QStringList { refused,
-                   "ERRO AutoAtualTabeAbastecimento: clsAbastecimento.Inclui: o banco de dados recusou os valores: "
-                   "recusado pelo gatilho Unable to fetch row - Err: 3146",
+                   "ERRO AutoAtualTabeAbastecimento: clsAbastecimento.Inclui: o banco de dados recusou os valores: …",
                    first, second };
     }
     void registeredOnceWhateverHappensAfterTheInsert()
@@ -211,13 +210,12 @@ private Q_SLOTS:
             QDir(path).removeRecursively();
             QFile::rename(path + QStringLiteral(".aside"), path);
         } else {
-            for (const QString& action : happening.split(u'/')) {
-                sql(QStringLiteral("DROP TRIGGER IF EXISTS refuse"));
-                sql(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON abastecimentos BEGIN SELECT RAISE(%1); END")
-                        .arg(action));
+            // The trigger refuses silently (no message) or fails with its message, once per cycle.
+            for (const QString& refusal : happening.split(u'/')) {
+                m_station->addTrigger(QStringLiteral("abastecimentos"), QStringLiteral("INSERT"), refusal);
                 cycle();
+                m_station->dropTrigger(QStringLiteral("abastecimentos"));
             }
-            sql(QStringLiteral("DROP TRIGGER refuse"));
         }
         cycle();
         compareLog(messages);
@@ -226,26 +224,28 @@ private Q_SLOTS:
                 { "1 2026-12-06 10:00:00 1 5.9990 3.0000 18.0000", "1 2026-12-06 10:05:00 1 5.9990 4.0000 24.0000" }));
         QCOMPARE(m_station->pumpRecords(name), QStringList());
         QCOMPARE(m_station->totalizer(1), QStringLiteral("1007.0000"));
-        QCOMPARE(value("SELECT group_concat(campo19, ' ') FROM abastecimentos"), QStringLiteral("-30000 -40000"));
+        QCOMPARE(
+            m_station->query("SELECT campo19 FROM abastecimentos ORDER BY id"), QStringList({ "-30000", "-40000" }));
     }
 
     // fault: what keeps the sale and its litres from being stored together; both wait in the pump
     // table, and are there once after the fault clears.
+    // fault: the message of a trigger refusing the totalizer's update, none for one that skips it
+    // silently, or "lock": another program holds the totalizers locked.
     void faultHoldsTheSaleWithItsLitres_data()
     {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("message");
         QTest::newRow("totalizer update fails")
-            << "ABORT, 'recusado'"
-            << "ERRO AutoAtualTabeEncerranteAtual: clsEncerrante.Altera: o banco de "
-               "dados recusou os valores: recusado Unable to fetch row - Err: 3146";
-        QTest::newRow("totalizer update ignored")
-            << "IGNORE"
+            << "recusado"
+            << "ERRO AutoAtualTabeEncerranteAtual: clsEncerrante.Altera: o banco de dados recusou os valores: …";
+        QTest::newRow("totalizer update skipped")
+            << ""
             << "ERRO AutoAtualTabeEncerranteAtual: Não foi possível alterar Encerrante Atual do bico=1";
         QTest::newRow("back-office locked by another program")
             << "lock"
             << "ERRO AutoAtualTabeAbastecimento: clsConexao.Transacao: o banco de dados está bloqueado por outro "
-               "programa: database is locked Unable to fetch row - Err: 3146";
+               "programa: …";
     }
     void faultHoldsTheSaleWithItsLitres()
     {
@@ -255,11 +255,16 @@ private Q_SLOTS:
         writeTable(QStringLiteral("BOMBA01.DBF"), records);
         start(1);
         BackOfficeDatabase other(m_station->backOffice->settings());
+        const auto onOther = [&other](const QStringList& statements) {
+            other.call([&] {
+                for (const QString& statement : statements)
+                    other.records("teste").run(statement, "teste");
+            });
+        };
         if (fault == u"lock")
-            other.records("test").run(QStringLiteral("BEGIN IMMEDIATE"), "test");
+            onOther(TestStation::lockTotalizers());
         else
-            sql(QStringLiteral("CREATE TRIGGER fault BEFORE UPDATE ON encerrantes BEGIN SELECT RAISE(%1); END")
-                    .arg(fault));
+            m_station->addTrigger(QStringLiteral("encerrantes"), QStringLiteral("UPDATE"), fault);
         cycle();
         QCOMPARE(m_station->fuelings(), QStringList());
         QCOMPARE(m_station->totalizer(1), QStringLiteral("1000.0000"));
@@ -267,9 +272,9 @@ private Q_SLOTS:
         compareLog({ message });
 
         if (fault == u"lock")
-            other.records("test").run(QStringLiteral("ROLLBACK"), "test");
+            onOther({ QStringLiteral("ROLLBACK") });
         else
-            sql(QStringLiteral("DROP TRIGGER fault"));
+            m_station->dropTrigger(QStringLiteral("encerrantes"));
         cycle();
         QCOMPARE(m_station->fuelings(), QStringList { "1 2026-12-06 10:00:00 1 5.9990 3.0000 18.0000" });
         QCOMPARE(m_station->totalizer(1), QStringLiteral("1003.0000"));

@@ -1,20 +1,76 @@
 #include "support/teststation.h"
 
 #include "backoffice/backofficeadmin.h"
+#include "backoffice/sqlconnection.h"
+#include "backoffice/tables.h"
 #include "dbase/datacontrol.h"
 #include "support/testfiles.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRandomGenerator>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUuid>
+
+namespace {
+
+QString environment(const char* name)
+{
+    return qEnvironmentVariable(name);
+}
+
+// Creates or drops a database on the test server, through a connection of the test's own.
+void onServer(const QString& statement)
+{
+    const QString name = QUuid::createUuid().toString(QUuid::Id128);
+    {
+        QSqlDatabase server = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+        server.setHostName(environment("AUTOQUORVAN_TEST_PG_HOST"));
+        server.setPort(environment("AUTOQUORVAN_TEST_PG_PORT").toInt());
+        server.setUserName(environment("AUTOQUORVAN_TEST_PG_USER"));
+        server.setDatabaseName(QStringLiteral("postgres"));
+        if (!server.open())
+            qFatal("the test server does not answer: %s", qPrintable(server.lastError().text()));
+        QSqlQuery query(server);
+        if (!query.exec(statement))
+            qFatal("%s: %s", qPrintable(statement), qPrintable(query.lastError().text()));
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+} // namespace
+
+bool TestStation::onPostgres()
+{
+    return environment("AUTOQUORVAN_TEST_ENGINE") == u"postgresql";
+}
 
 TestStation::TestStation()
     : drives(root.path())
 {
     for (const QString& folder : { systemFolder(), pumpFolder(), exchangeFolder() })
         QDir().mkpath(folder);
+    if (onPostgres()) {
+        m_database = QStringLiteral("estacao_%1").arg(QRandomGenerator::global()->generate64(), 0, 16);
+        onServer(QStringLiteral("CREATE DATABASE %1").arg(m_database));
+        TestFiles::write(systemFolder() + QStringLiteral("/Retaguarda.INI"),
+            "[RETAGUARDA]\r\nDriver=PostgreSQL\r\nServidor=" + environment("AUTOQUORVAN_TEST_PG_HOST").toLocal8Bit()
+                + "\r\nPorta=" + environment("AUTOQUORVAN_TEST_PG_PORT").toLatin1()
+                + "\r\nBanco=" + m_database.toLatin1()
+                + "\r\nUsuario=" + environment("AUTOQUORVAN_TEST_PG_USER").toLatin1() + "\r\nSSL=disable\r\n");
+    }
     BackOfficeDatabase(BackOfficeSettings::fromIni(drives)).create();
     // A handle of its own for the bridge, opened only when the bridge asks.
     backOffice = std::make_unique<BackOfficeDatabase>(BackOfficeSettings::fromIni(drives));
+}
+
+TestStation::~TestStation()
+{
+    backOffice.reset();
+    if (!m_database.isEmpty())
+        onServer(QStringLiteral("DROP DATABASE %1 WITH (FORCE)").arg(m_database));
 }
 
 QString TestStation::onC(const QString& relative) const
@@ -27,20 +83,13 @@ void TestStation::writeIni(const QByteArray& content)
     TestFiles::write(systemFolder() + QStringLiteral("/AutoQuorvan.INI"), content);
 }
 
-QByteArray TestStation::iniFor(int bicos, const QByteArray& computer)
+QByteArray TestStation::iniFor(int bicos, const QByteArray& computer, int empresa)
 {
     return "[LOCALIZACAO]\r\n"
            "Local banco dados nolvex=C:\\wdn\\matriz\r\n"
            "Computador com automacao="
-        + computer
-        + "\r\n"
-          "[OUTRAS]\r\n"
-          "Quantidade de Bicos="
-        + QByteArray::number(bicos)
-        + "\r\n"
-          "Codigo da Empresa=1\r\n"
-          "Nome da Empresa=Auto Posto Jo\xE3o de Barro\r\n"
-          "EmpresaGlobal=1\r\n";
+        + computer + "\r\n[OUTRAS]\r\nQuantidade de Bicos=" + QByteArray::number(bicos) + "\r\nCodigo da Empresa="
+        + QByteArray::number(empresa) + "\r\nNome da Empresa=Auto Posto Jo\xE3o de Barro\r\nEmpresaGlobal=1\r\n";
 }
 
 QByteArray TestStation::logFile() const
@@ -61,24 +110,28 @@ void TestStation::addNozzle(qint16 bico, qint32 produto, const char* preco, cons
     const auto money = [](const char* text) { return *Money::fromText(QString::fromLatin1(text), u'.'); };
     BackOfficeAdmin::gravaBico(*backOffice, 1, bico, produto, money(preco));
     if (encerrante)
-        BackOfficeAdmin::gravaEncerrante(*backOffice, 1, bico, money(encerrante));
+        BackOfficeAdmin::gravaEncerrante(*backOffice, 1, bico, money(encerrante), QString(), clock.now());
 }
 
 QStringList TestStation::fuelings() const
 {
     QStringList rows;
-    for (const QStringList& row : BackOfficeAdmin::abastecimentos(*backOffice, {}, {}).rows)
-        rows += row.mid(1).join(u' ');
+    const QStringList columns { QStringLiteral("bico"), QStringLiteral("data"), QStringLiteral("hora"),
+        QStringLiteral("produto"), QStringLiteral("valor_unitario"), QStringLiteral("quantidade"),
+        QStringLiteral("valor_total") };
+    for (const QStringList& row :
+        BackOfficeAdmin::listagem(*backOffice, Tables::abastecimentos(), {}, QStringLiteral("id"), columns).rows)
+        rows += row.join(u' ');
     return rows;
 }
 
-QString TestStation::totalizer(qint16 bico) const
+QString TestStation::totalizer(qint16 bico, qint16 empresa) const
 {
-    for (const QStringList& row : BackOfficeAdmin::encerrantes(*backOffice, {}).rows) {
-        if (row[0] == u"1" && row[1].toInt() == bico)
-            return row[2];
-    }
-    return QString();
+    const auto rows = BackOfficeAdmin::listagem(*backOffice, Tables::encerrantes(),
+        { { QStringLiteral("empresa"), empresa }, { QStringLiteral("bico"), bico } }, QString(),
+        { QStringLiteral("encerrante_atual") })
+                          .rows;
+    return rows.isEmpty() ? QString() : rows.first().first();
 }
 
 QStringList TestStation::pumpRecords(const QString& table) const
@@ -97,4 +150,53 @@ QStringList TestStation::pumpRecords(const QString& table) const
         records += values.join(u'|');
     }
     return records;
+}
+
+void TestStation::sql(const QString& statement) const
+{
+    backOffice->call([&] { backOffice->records("teste").run(statement, "teste"); });
+}
+
+QStringList TestStation::query(const QString& statement) const
+{
+    return backOffice->call([&] {
+        QStringList result;
+        for (const SqlRow& row : backOffice->records("teste").rows(statement, {}, "teste")) {
+            QStringList fields;
+            for (const QVariant& value : row)
+                fields << value.toString();
+            result << fields.join(u'|');
+        }
+        return result;
+    });
+}
+
+void TestStation::addTrigger(const QString& table, const QString& event, const QString& message) const
+{
+    if (!onPostgres()) {
+        sql(QStringLiteral("CREATE TRIGGER falha_%1 BEFORE %2 ON %1 BEGIN SELECT RAISE(%3); END")
+                .arg(table, event, message.isEmpty() ? QStringLiteral("IGNORE") : "ABORT, '" + message + "'"));
+        return;
+    }
+    sql(QStringLiteral("CREATE FUNCTION falha_%1() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN %2; END $$")
+            .arg(table, message.isEmpty() ? QStringLiteral("RETURN NULL") : "RAISE EXCEPTION '" + message + "'"));
+    sql(QStringLiteral("CREATE TRIGGER falha_%1 BEFORE %2 ON %1 FOR EACH ROW EXECUTE FUNCTION falha_%1()")
+            .arg(table, event));
+}
+
+void TestStation::dropTrigger(const QString& table) const
+{
+    if (!onPostgres()) {
+        sql(QStringLiteral("DROP TRIGGER falha_%1").arg(table));
+        return;
+    }
+    sql(QStringLiteral("DROP TRIGGER falha_%1 ON %1").arg(table));
+    sql(QStringLiteral("DROP FUNCTION falha_%1()").arg(table));
+}
+
+QStringList TestStation::lockTotalizers()
+{
+    if (!onPostgres())
+        return { QStringLiteral("BEGIN IMMEDIATE") };
+    return { QStringLiteral("BEGIN"), QStringLiteral("LOCK TABLE encerrantes IN EXCLUSIVE MODE") };
 }

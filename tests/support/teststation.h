@@ -11,11 +11,16 @@
 #include <memory>
 
 // A station on disk for one test: drive C: in a temporary folder with the system folder, the
-// exchange folder and a pump database folder, a back-office database with our schema, and the
-// fakes a test controls (clock, message boxes, host name).
+// exchange folder and a pump database folder, a back-office with our schema, and the fakes a test
+// controls (clock, message boxes, host name). The back-office is a SQLite file, or, when the test
+// runs with AUTOQUORVAN_TEST_ENGINE=postgresql, a database of its own on the test server, named
+// by the station's Retaguarda.INI as a real station's is.
 class TestStation {
 public:
     TestStation();
+    ~TestStation();
+
+    static bool onPostgres();
 
     // A path under drive C:'s folder, e.g. "Quorvan/AutoQuorvanNolvex/AutoQuorvan.INI".
     QString onC(const QString& relative) const;
@@ -25,7 +30,7 @@ public:
 
     // Writes AutoQuorvan.INI; the default names this host, 4 nozzles, company 1.
     void writeIni(const QByteArray& content);
-    static QByteArray iniFor(int bicos, const QByteArray& computer = "POSTO01");
+    static QByteArray iniFor(int bicos, const QByteArray& computer = "POSTO01", int empresa = 1);
     // What a bridge of this station is built with.
     Ports ports() { return { clock, boxes, drives, host, *backOffice }; }
     // The hourly log file of the clock's current hour.
@@ -39,9 +44,20 @@ public:
     // The fuelings in the order registered, as "bico date time produto unit litres total".
     QStringList fuelings() const;
     // A nozzle's totalizer as stored ("1003.0000"), or empty when it has none.
-    QString totalizer(qint16 bico) const;
+    QString totalizer(qint16 bico, qint16 empresa = 1) const;
     // The live records of a pump table, as "Data|Hora|Litros|Valor".
     QStringList pumpRecords(const QString& table) const;
+
+    // SQL on the back-office, through the station's handle: a statement, and a query's rows as
+    // "a|b|c".
+    void sql(const QString& statement) const;
+    QStringList query(const QString& statement) const;
+    // A trigger through which the back-office refuses (with the message) or silently skips (empty
+    // message) every row of the event on the table, on either engine; and its removal.
+    void addTrigger(const QString& table, const QString& event, const QString& message) const;
+    void dropTrigger(const QString& table) const;
+    // Statements that make another connection hold the totalizers locked until ROLLBACK.
+    static QStringList lockTotalizers();
 
     QTemporaryDir root;
     Drives drives;
@@ -49,4 +65,7 @@ public:
     RecordingMessageBox boxes;
     FakeHost host;
     std::unique_ptr<BackOfficeDatabase> backOffice;
+
+private:
+    QString m_database;
 };

@@ -65,7 +65,7 @@ struct Station : TestStation {
     {
         QObject::connect(&log.EventLB(), &EventListModel::currentRowChanged, [this](int row) {
             if (log.EventLB().lines().at(row).contains(QStringLiteral(" - Bico-1 ")))
-                backOffice->records("test").run(QStringLiteral("DROP TABLE encerrantes"), "test");
+                sql(QStringLiteral("DROP TABLE encerrantes"));
         });
     }
 

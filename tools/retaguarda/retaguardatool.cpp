@@ -2,26 +2,44 @@
 
 #include "backoffice/backofficeadmin.h"
 #include "backoffice/backofficedatabase.h"
+#include "backoffice/tables.h"
+#include "bridge/bridge.h"
 #include "common/error.h"
 
 #include <QHash>
-#include <functional>
 #include <optional>
 
 namespace {
 
 using namespace RetaguardaTool;
 
-const QString Usage = QStringLiteral("uso: autoquorvan-retaguarda [--banco ARQUIVO] COMANDO\n"
-                                     "  init                                   cria o banco de dados e o esquema\n"
-                                     "  produto CODIGO PRECO [--descricao TEXTO]\n"
-                                     "  estoque EMPRESA PRODUTO PRECO\n"
-                                     "  bico EMPRESA BICO PRODUTO PRECO\n"
-                                     "  encerrante EMPRESA BICO VALOR\n"
-                                     "  abastecimentos [--empresa N] [--bico N]  CSV na ordem de registro\n"
-                                     "  encerrantes [--empresa N]              CSV\n"
-                                     "  mensagens                              CSV das mensagens de e-mail\n"
-                                     "Valores com . ou , decimal. --banco usa outro arquivo SQLite.\n");
+const QString Usage = QStringLiteral(
+    "uso: autoquorvan-retaguarda [--banco ARQUIVO] COMANDO [ARGUMENTOS]\n"
+    "Cadastro:\n"
+    "  init                                       cria o esquema (no SQLite, também o arquivo)\n"
+    "  atualiza                                   leva um esquema de versão anterior à atual\n"
+    "  produto CODIGO PRECO [--descricao TEXTO]   sem --descricao, mantém a descrição gravada\n"
+    "  estoque EMPRESA PRODUTO PRECO\n"
+    "  bico EMPRESA BICO PRODUTO PRECO [--forcar] recusa produto não cadastrado, salvo com --forcar\n"
+    "  encerrante EMPRESA BICO VALOR [--motivo TEXTO]\n"
+    "Listagens (CSV, com o nome das colunas na primeira linha):\n"
+    "  produtos                                   codigo,descricao,valor_unitario\n"
+    "  estoques [--empresa N]                     empresa,produto,valor_unitario\n"
+    "  bicos [--empresa N]                        empresa,bico,produto,valor_unitario\n"
+    "  encerrantes [--empresa N]                  empresa,bico,encerrante_atual\n"
+    "  abastecimentos [--empresa N] [--bico N]    empresa,bico,data,hora,produto,valor_unitario,quantidade,\n"
+    "                                             valor_total, na ordem de registro\n"
+    "  historico [--empresa N] [--bico N]         empresa,bico,data_hora,tipo,motivo,litros,antes,depois,\n"
+    "                                             abastecimento_data,abastecimento_hora: cada mudança de encerrante\n"
+    "  mensagens                                  as mensagens de e-mail da caixa de saída local\n"
+    "Valores: EMPRESA e BICO de 1 a 32767; CODIGO e PRODUTO de 1 a 32767; PRECO e VALOR não negativos, com\n"
+    "ponto ou vírgula decimal e até 4 casas.\n"
+    "O banco: o que C:\\Quorvan\\AutoQuorvanNolvex\\Retaguarda.INI indica (o arquivo SQLite Retaguarda.db ao\n"
+    "lado dele, por padrão, ou um servidor PostgreSQL); --banco ARQUIVO usa outro arquivo SQLite. Fora do\n"
+    "Windows, a unidade C: é a pasta $AUTOQUORVAN_DRIVES/C (padrão: ~/.local/share/AutoQuorvan/drives/C).\n"
+    "As listagens só leem o banco. Saída: 0 feito; 1 o banco de dados falhou; 2 entrada inválida, nada gravado.\n"
+    "  --help    esta ajuda\n"
+    "  --version a versão\n");
 
 // Bad input: the message becomes the one line on standard error.
 struct BadInput {
@@ -35,14 +53,17 @@ struct Command {
     std::optional<QString> banco;
 };
 
+// Options that are flags, without a value.
+const QStringList Flags = { QStringLiteral("forcar") };
+
 Command parse(const QStringList& arguments)
 {
-    static const QStringList Options
-        = { QStringLiteral("banco"), QStringLiteral("descricao"), QStringLiteral("empresa"), QStringLiteral("bico") };
+    static const QStringList Options = { QStringLiteral("banco"), QStringLiteral("descricao"),
+        QStringLiteral("empresa"), QStringLiteral("bico"), QStringLiteral("motivo"), QStringLiteral("forcar") };
     Command command;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
-        // "-5" is a negative value, not an option: only "--" starts an option.
+        // "-5" is a value, not an option: only "--" starts an option.
         if (!argument.startsWith(u"--")) {
             command.positional.append(argument);
             continue;
@@ -55,7 +76,11 @@ Command parse(const QStringList& arguments)
         }
         if (!Options.contains(name))
             throw BadInput { QStringLiteral("opção desconhecida \"%1\"").arg(argument) };
-        if (!value) {
+        if (Flags.contains(name)) {
+            if (value)
+                throw BadInput { QStringLiteral("--%1 não leva valor").arg(name) };
+            value = QString();
+        } else if (!value) {
             if (i + 1 >= arguments.size())
                 throw BadInput { QStringLiteral("falta o valor de --%1").arg(name) };
             value = arguments[++i];
@@ -87,38 +112,40 @@ void expect(const Command& command, const QStringList& names, const QStringList&
     }
 }
 
-qint16 number16(const QString& text, const QString& what)
-{
-    bool ok = false;
-    const short value = text.toShort(&ok);
-    if (!ok)
-        throw BadInput { QStringLiteral("%1 \"%2\" não é um número de -32768 a 32767").arg(what, text) };
-    return value;
-}
-
-qint32 number32(const QString& text, const QString& what)
+// Companies, nozzles and product codes all start at 1 and fit the bridge's 16-bit fields: a nozzle
+// pointing at a product code it cannot hold would keep every sale of that nozzle waiting.
+qint16 code(const QString& text, const QString& what)
 {
     bool ok = false;
     const int value = text.toInt(&ok);
-    if (!ok)
-        throw BadInput { QStringLiteral("%1 \"%2\" não é um número inteiro de 32 bits").arg(what, text) };
-    return value;
+    if (!ok || value < 1 || value > 32767)
+        throw BadInput { QStringLiteral("%1 \"%2\" não é um número de 1 a 32767").arg(what, text) };
+    return qint16(value);
 }
 
-// Stations type prices both ways.
-Money money(const QString& text, const QString& what)
+// Prices and totalizers are typed both ways; more decimals than are stored would be rounded away
+// without a word, so they are refused.
+Money amount(const QString& text, const QString& what)
 {
-    if (const auto value = Money::fromPointOrComma(text))
-        return *value;
-    throw BadInput { QStringLiteral("%1 \"%2\" não é um valor").arg(what, text) };
+    const qsizetype separator = std::max(text.lastIndexOf(u'.'), text.lastIndexOf(u','));
+    const auto value = Money::fromPointOrComma(text);
+    if (!value)
+        throw BadInput { QStringLiteral("%1 \"%2\" não é um valor").arg(what, text) };
+    if (separator >= 0 && text.size() - separator - 1 > 4)
+        throw BadInput { QStringLiteral("%1 \"%2\" tem mais de 4 casas decimais").arg(what, text) };
+    if (*value < Money())
+        throw BadInput { QStringLiteral("%1 \"%2\" é negativo").arg(what, text) };
+    return *value;
 }
 
-std::optional<qint16> option16(const Command& command, const QString& name)
+BackOfficeAdmin::Filter filter(const Command& command, const QStringList& options)
 {
-    const auto found = command.options.constFind(name);
-    if (found == command.options.cend())
-        return std::nullopt;
-    return number16(found.value(), QStringLiteral("--") + name);
+    BackOfficeAdmin::Filter result;
+    for (const QString& name : options) {
+        if (command.options.contains(name))
+            result.append({ name, int(code(command.options.value(name), QStringLiteral("--") + name)) });
+    }
+    return result;
 }
 
 QByteArray csvField(const QString& value)
@@ -147,8 +174,8 @@ QByteArray csv(const BackOfficeAdmin::Table& table)
     return text;
 }
 
-// Opens the database for a command; a missing or foreign database is bad input, since the
-// operator named the wrong file or has not run init.
+// Opens the database for a command; a missing, foreign or badly configured database is bad input,
+// since the operator named the wrong one or has not run init.
 void openExisting(BackOfficeDatabase& database)
 {
     if (database.open())
@@ -161,64 +188,140 @@ void openExisting(BackOfficeDatabase& database)
     throw BadInput { message };
 }
 
-int execute(const Command& command, BackOfficeDatabase& database, QByteArray& out)
+using Handler = std::function<void(const Command&, BackOfficeDatabase&, QByteArray&)>;
+
+struct Entry {
+    QStringList arguments;
+    QStringList options;
+    bool listing;
+    Handler handler;
+};
+
+void listing(const Command& command, BackOfficeDatabase& database, QByteArray& out, const SqlTable& table,
+    const QStringList& filterOptions, const QString& orderBy, const QStringList& columns = {})
 {
-    const QString& name = command.name;
-    const QStringList& args = command.positional;
-    if (name == u"init") {
-        expect(command, {}, {});
-        const bool created = database.create();
-        out += (created ? QStringLiteral("Banco criado: %1\n") : QStringLiteral("Banco já preparado: %1\n"))
-                   .arg(database.settings().file)
-                   .toUtf8();
-    } else if (name == u"produto") {
-        expect(command, { QStringLiteral("CODIGO"), QStringLiteral("PRECO") }, { QStringLiteral("descricao") });
-        const qint32 codigo = number32(args[0], QStringLiteral("CODIGO"));
-        const Money preco = money(args[1], QStringLiteral("PRECO"));
-        openExisting(database);
-        BackOfficeAdmin::gravaProduto(database, codigo, preco, command.options.value(QStringLiteral("descricao")));
-    } else if (name == u"estoque") {
-        expect(command, { QStringLiteral("EMPRESA"), QStringLiteral("PRODUTO"), QStringLiteral("PRECO") }, {});
-        const qint16 empresa = number16(args[0], QStringLiteral("EMPRESA"));
-        const qint32 produto = number32(args[1], QStringLiteral("PRODUTO"));
-        const Money preco = money(args[2], QStringLiteral("PRECO"));
-        openExisting(database);
-        BackOfficeAdmin::gravaEstoque(database, empresa, produto, preco);
-    } else if (name == u"bico") {
-        expect(command,
-            { QStringLiteral("EMPRESA"), QStringLiteral("BICO"), QStringLiteral("PRODUTO"), QStringLiteral("PRECO") },
-            {});
-        const qint16 empresa = number16(args[0], QStringLiteral("EMPRESA"));
-        const qint16 bico = number16(args[1], QStringLiteral("BICO"));
-        const qint32 produto = number32(args[2], QStringLiteral("PRODUTO"));
-        const Money preco = money(args[3], QStringLiteral("PRECO"));
-        openExisting(database);
-        BackOfficeAdmin::gravaBico(database, empresa, bico, produto, preco);
-    } else if (name == u"encerrante") {
-        expect(command, { QStringLiteral("EMPRESA"), QStringLiteral("BICO"), QStringLiteral("VALOR") }, {});
-        const qint16 empresa = number16(args[0], QStringLiteral("EMPRESA"));
-        const qint16 bico = number16(args[1], QStringLiteral("BICO"));
-        const Money valor = money(args[2], QStringLiteral("VALOR"));
-        openExisting(database);
-        BackOfficeAdmin::gravaEncerrante(database, empresa, bico, valor);
-    } else if (name == u"abastecimentos") {
-        expect(command, {}, { QStringLiteral("empresa"), QStringLiteral("bico") });
-        const auto empresa = option16(command, QStringLiteral("empresa"));
-        const auto bico = option16(command, QStringLiteral("bico"));
-        openExisting(database);
-        out += csv(BackOfficeAdmin::abastecimentos(database, empresa, bico));
-    } else if (name == u"encerrantes") {
-        expect(command, {}, { QStringLiteral("empresa") });
-        const auto empresa = option16(command, QStringLiteral("empresa"));
-        openExisting(database);
-        out += csv(BackOfficeAdmin::encerrantes(database, empresa));
-    } else if (name == u"mensagens") {
-        expect(command, {}, {});
-        out += csv(BackOfficeAdmin::mensagens(database));
-    } else {
-        throw BadInput { QStringLiteral("comando desconhecido \"%1\" (use --help)").arg(name) };
-    }
-    return ExitOk;
+    const auto conditions = filter(command, filterOptions);
+    openExisting(database);
+    out += csv(BackOfficeAdmin::listagem(database, table, conditions, orderBy, columns));
+}
+
+const QHash<QString, Entry>& commands()
+{
+    const auto arg = [](const Command& command, int i) { return command.positional[i]; };
+    static const QHash<QString, Entry> entries {
+        { QStringLiteral("init"),
+            { {}, {}, false,
+                [](const Command&, BackOfficeDatabase& database, QByteArray& out) {
+                    const bool created = database.create();
+                    out += (created ? QStringLiteral("Banco criado: %1\n") : QStringLiteral("Banco já preparado: %1\n"))
+                               .arg(database.settings().describe())
+                               .toUtf8();
+                } } },
+        { QStringLiteral("atualiza"),
+            { {}, {}, false,
+                [](const Command&, BackOfficeDatabase& database, QByteArray& out) {
+                    const int found = database.upgrade();
+                    out += (found == Tables::SchemaVersion
+                            ? QStringLiteral("O esquema já está na versão %1: %2\n").arg(found)
+                            : QStringLiteral("Esquema atualizado da versão %1 para a %2: %3\n")
+                                  .arg(found)
+                                  .arg(Tables::SchemaVersion))
+                               .arg(database.settings().describe())
+                               .toUtf8();
+                } } },
+        { QStringLiteral("produto"),
+            { { QStringLiteral("CODIGO"), QStringLiteral("PRECO") }, { QStringLiteral("descricao") }, false,
+                [arg](const Command& command, BackOfficeDatabase& database, QByteArray&) {
+                    const qint16 codigo = code(arg(command, 0), QStringLiteral("CODIGO"));
+                    const Money preco = amount(arg(command, 1), QStringLiteral("PRECO"));
+                    const auto descricao = command.options.contains(QStringLiteral("descricao"))
+                        ? std::optional(command.options.value(QStringLiteral("descricao")))
+                        : std::nullopt;
+                    openExisting(database);
+                    BackOfficeAdmin::gravaProduto(database, codigo, preco, descricao);
+                } } },
+        { QStringLiteral("estoque"),
+            { { QStringLiteral("EMPRESA"), QStringLiteral("PRODUTO"), QStringLiteral("PRECO") }, {}, false,
+                [arg](const Command& command, BackOfficeDatabase& database, QByteArray&) {
+                    const qint16 empresa = code(arg(command, 0), QStringLiteral("EMPRESA"));
+                    const qint16 produto = code(arg(command, 1), QStringLiteral("PRODUTO"));
+                    const Money preco = amount(arg(command, 2), QStringLiteral("PRECO"));
+                    openExisting(database);
+                    BackOfficeAdmin::gravaEstoque(database, empresa, produto, preco);
+                } } },
+        { QStringLiteral("bico"),
+            { { QStringLiteral("EMPRESA"), QStringLiteral("BICO"), QStringLiteral("PRODUTO"), QStringLiteral("PRECO") },
+                { QStringLiteral("forcar") }, false,
+                [arg](const Command& command, BackOfficeDatabase& database, QByteArray&) {
+                    const qint16 empresa = code(arg(command, 0), QStringLiteral("EMPRESA"));
+                    const qint16 bico = code(arg(command, 1), QStringLiteral("BICO"));
+                    const qint16 produto = code(arg(command, 2), QStringLiteral("PRODUTO"));
+                    const Money preco = amount(arg(command, 3), QStringLiteral("PRECO"));
+                    openExisting(database);
+                    if (!command.options.contains(QStringLiteral("forcar"))
+                        && !BackOfficeAdmin::produtoExiste(database, produto))
+                        throw BadInput { QStringLiteral(
+                            "o produto %1 não está cadastrado (cadastre-o com produto, ou use "
+                            "--forcar)")
+                                             .arg(produto) };
+                    BackOfficeAdmin::gravaBico(database, empresa, bico, produto, preco);
+                } } },
+        { QStringLiteral("encerrante"),
+            { { QStringLiteral("EMPRESA"), QStringLiteral("BICO"), QStringLiteral("VALOR") },
+                { QStringLiteral("motivo") }, false,
+                [arg](const Command& command, BackOfficeDatabase& database, QByteArray&) {
+                    const qint16 empresa = code(arg(command, 0), QStringLiteral("EMPRESA"));
+                    const qint16 bico = code(arg(command, 1), QStringLiteral("BICO"));
+                    const Money valor = amount(arg(command, 2), QStringLiteral("VALOR"));
+                    openExisting(database);
+                    BackOfficeAdmin::gravaEncerrante(database, empresa, bico, valor,
+                        command.options.value(QStringLiteral("motivo")), QDateTime::currentDateTime());
+                } } },
+        { QStringLiteral("produtos"),
+            { {}, {}, true,
+                [](const Command& command, BackOfficeDatabase& database, QByteArray& out) {
+                    listing(command, database, out, Tables::produtos(), {}, QStringLiteral("codigo"));
+                } } },
+        { QStringLiteral("estoques"),
+            { {}, { QStringLiteral("empresa") }, true,
+                [](const Command& command, BackOfficeDatabase& database, QByteArray& out) {
+                    listing(command, database, out, Tables::estoques(), { QStringLiteral("empresa") },
+                        QStringLiteral("empresa, produto"));
+                } } },
+        { QStringLiteral("bicos"),
+            { {}, { QStringLiteral("empresa") }, true,
+                [](const Command& command, BackOfficeDatabase& database, QByteArray& out) {
+                    listing(command, database, out, Tables::bicos(), { QStringLiteral("empresa") },
+                        QStringLiteral("empresa, bico"));
+                } } },
+        { QStringLiteral("encerrantes"),
+            { {}, { QStringLiteral("empresa") }, true,
+                [](const Command& command, BackOfficeDatabase& database, QByteArray& out) {
+                    listing(command, database, out, Tables::encerrantes(), { QStringLiteral("empresa") },
+                        QStringLiteral("empresa, bico"));
+                } } },
+        { QStringLiteral("abastecimentos"),
+            { {}, { QStringLiteral("empresa"), QStringLiteral("bico") }, true,
+                [](const Command& command, BackOfficeDatabase& database, QByteArray& out) {
+                    listing(command, database, out, Tables::abastecimentos(),
+                        { QStringLiteral("empresa"), QStringLiteral("bico") }, QStringLiteral("id"),
+                        { QStringLiteral("empresa"), QStringLiteral("bico"), QStringLiteral("data"),
+                            QStringLiteral("hora"), QStringLiteral("produto"), QStringLiteral("valor_unitario"),
+                            QStringLiteral("quantidade"), QStringLiteral("valor_total") });
+                } } },
+        { QStringLiteral("historico"),
+            { {}, { QStringLiteral("empresa"), QStringLiteral("bico") }, true,
+                [](const Command& command, BackOfficeDatabase& database, QByteArray& out) {
+                    listing(command, database, out, Tables::historico(),
+                        { QStringLiteral("empresa"), QStringLiteral("bico") }, QStringLiteral("id"));
+                } } },
+        { QStringLiteral("mensagens"),
+            { {}, {}, true,
+                [](const Command&, BackOfficeDatabase& database, QByteArray& out) {
+                    out += csv(BackOfficeAdmin::mensagens(database));
+                } } },
+    };
+    return entries;
 }
 
 } // namespace
@@ -230,9 +333,17 @@ int RetaguardaTool::run(const QStringList& arguments, const Drives& drives, QByt
         out += Usage.toUtf8();
         return ExitOk;
     }
+    if (arguments.contains(QStringLiteral("--version"))) {
+        out += QStringLiteral("autoquorvan-retaguarda %1\n").arg(Bridge::gVersao).toUtf8();
+        return ExitOk;
+    }
     std::optional<BackOfficeDatabase> database;
     try {
         const Command command = parse(arguments);
+        const auto entry = commands().constFind(command.name);
+        if (entry == commands().cend())
+            throw BadInput { QStringLiteral("comando desconhecido \"%1\" (use --help)").arg(command.name) };
+        expect(command, entry->arguments, entry->options);
         BackOfficeSettings settings = BackOfficeSettings::fromIni(drives);
         if (command.banco) {
             if (command.banco->isEmpty())
@@ -240,16 +351,19 @@ int RetaguardaTool::run(const QStringList& arguments, const Drives& drives, QByt
             settings.driver.clear();
             settings.file = drives.toLocal(*command.banco);
         }
-        database.emplace(settings);
-        return execute(command, *database, out);
+        // A listing asks for no write at all, so a user who may only read the database can list.
+        database.emplace(
+            settings, entry->listing ? BackOfficeDatabase::Access::ReadOnly : BackOfficeDatabase::Access::ReadWrite);
+        entry->handler(command, *database, out);
+        return ExitOk;
     } catch (const BadInput& bad) {
         err += (program + bad.message + u'\n').toUtf8();
         return ExitBadInput;
     } catch (const Error& error) {
-        // init refusing another program's file is bad input too: nothing was written.
+        // A database refused as it stands is bad input too: nothing was written.
         const auto status = database ? database->status() : BackOfficeDatabase::Status::Closed;
-        const bool refused = status == BackOfficeDatabase::Status::NotOurs
-            || status == BackOfficeDatabase::Status::Unsupported || status == BackOfficeDatabase::Status::Missing;
+        const bool refused = status != BackOfficeDatabase::Status::Failed && status != BackOfficeDatabase::Status::Open
+            && status != BackOfficeDatabase::Status::Closed;
         err += (program + error.description() + u'\n').toUtf8();
         return refused ? ExitBadInput : ExitFailure;
     }
