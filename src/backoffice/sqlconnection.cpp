@@ -196,7 +196,8 @@ QString SqlConnection::describe(const QSqlError& error)
     QString sentence = numeric ? describeSqlite(code) : describePostgres(error.nativeErrorCode());
     if (sentence.isEmpty())
         sentence = QStringLiteral("o banco de dados recusou a operação");
-    const QString text = error.text().trimmed();
+    // One line: the text goes into the log, whose lines are the events.
+    const QString text = error.text().simplified();
     return text.isEmpty() ? sentence : sentence + QStringLiteral(": ") + text;
 }
 

@@ -71,7 +71,13 @@ class TestBackOffice : public QObject {
     QString file() { return db().settings().file; }
 
     // Runs SQL on the station's database: the first row as "a|b|c".
-    QString sql(const QString& statement) { return m_station->query(statement).value(0); }
+    QString sql(const QString& statement)
+    {
+        if (statement.startsWith(u"SELECT"))
+            return m_station->query(statement).value(0);
+        m_station->sql(statement);
+        return QString();
+    }
 
     // The tool's exit code, a space, then what it wrote on standard output and standard error.
     QString tool(const QStringList& arguments)
@@ -339,6 +345,7 @@ private Q_SLOTS:
                     "UPDATE versao_esquema SET versao = 1", "INSERT INTO encerrantes VALUES (1, 2, 12345678)" })
                 m_station->sql(QString::fromLatin1(statement));
         QFile::setPermissions(file(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        db().close();
         QVERIFY(!clsConexao(db()).Ativa());
         QCOMPARE(db().status(), BackOfficeDatabase::Status::Older);
         const QString encerrantes = tool({ "encerrantes" });
