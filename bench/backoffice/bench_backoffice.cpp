@@ -1,21 +1,19 @@
-// The cost of registering one fueling as the bridge does (Existe, Inclui, then the totalizer's
-// Localiza and Altera) through the back-office classes, against the same durable statements
-// written by hand on a database of the same kind. The two run interleaved, one of each per round,
-// so a slow moment of the disk weighs on both alike.
+// The cost of registering one fueling as the bridge does (one transaction on the back-office's
+// thread: the nozzle's product, the duplicate check, the insert, the totalizer's locked read, its
+// update and its history row) against the same statements issued by hand through the same driver
+// on a database of the same kind. The two run interleaved, one of each per round, so a slow moment
+// of the disk or the server weighs on both alike.
 //
-//   bench_backoffice [ROUNDS] [FOLDER]     (defaults: 2000 rounds, a temporary folder)
+//   bench_backoffice [ROUNDS]               SQLite files in a temporary folder
+//   bench_backoffice --postgresql [ROUNDS]  new databases on the server that AUTOQUORVAN_TEST_PG_HOST,
+//                                           _PORT and _USER name (scripts/postgresql.sh env DIR)
 
-#include "backoffice/backofficeadmin.h"
-#include "backoffice/backofficeclasses.h"
 #include "common/plainsql.h"
+#include "fueling/fuelingregistration.h"
+#include "support/teststation.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -40,24 +38,14 @@ Summary summarise(std::vector<qint64> nanoseconds)
     return { at(0.5), at(0.9), total / double(nanoseconds.size()) / 1000.0 };
 }
 
-DateValue dayOf(int round)
+QDate dayOf(int round)
 {
-    return DateValue::fromDate(QDate(2026, 1, 1).addDays(round / 86400));
+    return QDate(2026, 1, 1).addDays(round / 86400);
 }
 
-DateValue timeOf(int round)
+QTime timeOf(int round)
 {
-    return DateValue::fromTime(QTime(0, 0).addSecs(round % 86400));
-}
-
-BackOfficeSettings prepared(const QString& folder, const QString& name)
-{
-    const BackOfficeSettings settings
-        = BackOfficeSettings::sqlite(folder + u'/' + name, folder + QStringLiteral("/Mensagens.db"));
-    BackOfficeDatabase database(settings);
-    database.create();
-    BackOfficeAdmin::gravaEncerrante(database, 1, 1, Money(), QString(), QDateTime::currentDateTime());
-    return settings;
+    return QTime(0, 0).addSecs(round % 86400);
 }
 
 } // namespace
@@ -65,61 +53,63 @@ BackOfficeSettings prepared(const QString& folder, const QString& name)
 int main(int argc, char* argv[])
 {
     QCoreApplication application(argc, argv);
-    const QStringList arguments = application.arguments();
-    const int rounds = arguments.size() > 1 ? arguments[1].toInt() : 2000;
-    QTemporaryDir temporary;
-    const QString folder = arguments.size() > 2 ? arguments[2] : temporary.path();
-    if (rounds < 1 || !QDir(folder).exists()) {
-        std::fprintf(stderr, "usage: bench_backoffice [ROUNDS] [FOLDER]\n");
+    QStringList arguments = application.arguments().mid(1);
+    if (arguments.removeAll(QStringLiteral("--postgresql")) > 0)
+        qputenv("AUTOQUORVAN_TEST_ENGINE", "postgresql");
+    const int rounds = arguments.isEmpty() ? 2000 : arguments.first().toInt();
+    if (rounds < 1) {
+        std::fprintf(stderr, "usage: bench_backoffice [--postgresql] [ROUNDS]\n");
         return 2;
     }
 
-    const BackOfficeSettings classesSettings = prepared(folder, QStringLiteral("classes.db"));
-    const BackOfficeSettings plainSettings = prepared(folder, QStringLiteral("plain.db"));
-    BackOfficeDatabase database(classesSettings);
-    clsAbastecimento fueling(database);
-    clsEncerrante encerrante(database);
-    bench::PlainSql plain(plainSettings.file);
+    TestStation classes;
+    TestStation plainStation;
+    for (TestStation* station : { &classes, &plainStation })
+        station->addNozzle(1, 1, "5.999", "0");
+    EventLog log(classes.drives, classes.clock, classes.boxes);
+    FailureLog failures(log, classes.clock);
+    BackOfficeObjects objects(*classes.backOffice);
+    const StationSettings settings { 1, 1, QString() };
+    FuelingRegistration registration(log, failures, objects, settings, classes.clock);
+    plainStation.backOffice->close();
+    bench::PlainSql plain(plainStation.backOffice->settings());
 
     const Money quantity = Money::fromUnits(12340);
     std::vector<qint64> classesTimes;
     std::vector<qint64> plainTimes;
-    classesTimes.reserve(size_t(rounds));
-    plainTimes.reserve(size_t(rounds));
     QElapsedTimer timer;
+    QElapsedTimer wall;
+    qint64 classesTotal = 0;
+    qint64 plainTotal = 0;
     for (int round = 0; round < rounds; ++round) {
+        FuelingRegistration::Batch batch;
+        batch.fuelings = { { 1, DateValue::fromDate(dayOf(round)), DateValue::fromTime(timeOf(round)), 0, Money(),
+            quantity, Money::fromUnits(74030) } };
         timer.start();
-        if (fueling.Existe(1, dayOf(round), timeOf(round), 1))
-            return 1;
-        fueling.CodigoEmpresa = 1;
-        fueling.DataAbastecimento = dayOf(round);
-        fueling.HoraAbastecimento = timeOf(round);
-        fueling.NumeroBico = 1;
-        fueling.CodigoProduto = 7;
-        fueling.ValorUnitario = Money::fromUnits(59990);
-        fueling.Quantidade = quantity;
-        fueling.ValorTotal = Money::fromUnits(74030);
-        fueling.Campo19 = Money() - quantity;
-        if (!fueling.Inclui() || !encerrante.Localiza(1, 1))
-            return 1;
-        encerrante.EncerranteAtual = encerrante.EncerranteAtual + quantity;
-        if (!encerrante.Altera(1, 1))
-            return 1;
+        registration.registerAll(batch, QStringLiteral("bench"));
         classesTimes.push_back(timer.nsecsElapsed());
-
+        if (batch.outcomes != QList { FuelingRegistration::Outcome::Inserted }) {
+            std::fprintf(stderr, "the registration did not insert\n");
+            return 1;
+        }
         timer.start();
-        plain.registerFueling(1, dayOf(round).date().toString(u"yyyy-MM-dd"),
-            timeOf(round).time().toString(u"HH:mm:ss"), quantity.units());
+        plain.registerFueling(
+            1, dayOf(round).toString(u"yyyy-MM-dd"), timeOf(round).toString(u"HH:mm:ss"), quantity.units());
         plainTimes.push_back(timer.nsecsElapsed());
     }
+    for (qint64 value : classesTimes)
+        classesTotal += value;
+    for (qint64 value : plainTimes)
+        plainTotal += value;
 
-    const Summary classes = summarise(classesTimes);
+    const Summary ours = summarise(classesTimes);
     const Summary hand = summarise(plainTimes);
-    std::printf("rounds %d, folder %s, WAL + synchronous=FULL\n", rounds, qPrintable(folder));
-    std::printf("%-44s median %9.1f us   p90 %9.1f us   mean %9.1f us\n", "classes (Existe+Inclui+Localiza+Altera)",
-        classes.median, classes.p90, classes.mean);
-    std::printf("%-44s median %9.1f us   p90 %9.1f us   mean %9.1f us\n", "plain SQL (same four statements)",
-        hand.median, hand.p90, hand.mean);
-    std::printf("ratio of medians (classes / plain)           %.3f\n", classes.median / hand.median);
+    std::printf("rounds %d on %s, one transaction per fueling, durable commits\n", rounds,
+        TestStation::onPostgres() ? "PostgreSQL" : "SQLite (WAL, synchronous=FULL)");
+    std::printf("%-40s median %8.1f us  p90 %8.1f us  mean %8.1f us  %7.0f fuelings/s\n", "bridge's registration",
+        ours.median, ours.p90, ours.mean, 1e9 * rounds / double(classesTotal));
+    std::printf("%-40s median %8.1f us  p90 %8.1f us  mean %8.1f us  %7.0f fuelings/s\n", "same statements by hand",
+        hand.median, hand.p90, hand.mean, 1e9 * rounds / double(plainTotal));
+    std::printf("ratio of medians (bridge / by hand)      %.3f\n", ours.median / hand.median);
     return 0;
 }

@@ -113,7 +113,7 @@ void backlog(int fuelings)
         for (qint16 bico = 1; bico <= Nozzles; ++bico)
             BackOfficeAdmin::gravaEncerrante(database, 1, bico, Money(), QString(), QDateTime::currentDateTime());
     }
-    bench::PlainSql plain(plainSettings.file);
+    bench::PlainSql plain(plainSettings);
     timer.start();
     for (int i = 0; i < fuelings; ++i) {
         plain.registerFueling(i % Nozzles + 1, day.toString(Qt::ISODate),

@@ -7,6 +7,7 @@
 #include "support/testfiles.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSqlDatabase>
@@ -47,11 +48,24 @@ bool TestStation::onPostgres()
     return environment("AUTOQUORVAN_TEST_ENGINE") == u"postgresql";
 }
 
-TestStation::TestStation()
+TestStation::TestStation(const TestStation& chain)
     : drives(root.path())
+{
+    makeFolders();
+    QFile::copy(chain.systemFolder() + QStringLiteral("/Retaguarda.INI"), systemFolder() + QStringLiteral("/Retaguarda.INI"));
+    backOffice = std::make_unique<BackOfficeDatabase>(BackOfficeSettings::fromIni(drives));
+}
+
+void TestStation::makeFolders()
 {
     for (const QString& folder : { systemFolder(), pumpFolder(), exchangeFolder() })
         QDir().mkpath(folder);
+}
+
+TestStation::TestStation()
+    : drives(root.path())
+{
+    makeFolders();
     if (onPostgres()) {
         m_database = QStringLiteral("estacao_%1").arg(QRandomGenerator::global()->generate64(), 0, 16);
         onServer(QStringLiteral("CREATE DATABASE %1").arg(m_database));
@@ -105,12 +119,12 @@ QStringList TestStation::logLines() const
     return lines;
 }
 
-void TestStation::addNozzle(qint16 bico, qint32 produto, const char* preco, const char* encerrante)
+void TestStation::addNozzle(qint16 bico, qint32 produto, const char* preco, const char* encerrante, qint16 empresa)
 {
     const auto money = [](const char* text) { return *Money::fromText(QString::fromLatin1(text), u'.'); };
-    BackOfficeAdmin::gravaBico(*backOffice, 1, bico, produto, money(preco));
+    BackOfficeAdmin::gravaBico(*backOffice, empresa, bico, produto, money(preco));
     if (encerrante)
-        BackOfficeAdmin::gravaEncerrante(*backOffice, 1, bico, money(encerrante), QString(), clock.now());
+        BackOfficeAdmin::gravaEncerrante(*backOffice, empresa, bico, money(encerrante), QString(), clock.now());
 }
 
 QStringList TestStation::fuelings() const

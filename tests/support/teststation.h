@@ -18,6 +18,8 @@
 class TestStation {
 public:
     TestStation();
+    // A station of a chain: its back-office is the other station's database.
+    explicit TestStation(const TestStation& chain);
     ~TestStation();
 
     static bool onPostgres();
@@ -38,9 +40,10 @@ public:
     // Its lines, without the start-up line.
     QStringList logLines() const;
 
-    // A back-office nozzle of company 1 selling the product at the price, with a totalizer unless
+    // A back-office nozzle of the company selling the product at the price, with a totalizer unless
     // it is null.
-    void addNozzle(qint16 bico, qint32 produto, const char* preco, const char* encerrante = nullptr);
+    void addNozzle(
+        qint16 bico, qint32 produto, const char* preco, const char* encerrante = nullptr, qint16 empresa = 1);
     // The fuelings in the order registered, as "bico date time produto unit litres total".
     QStringList fuelings() const;
     // A nozzle's totalizer as stored ("1003.0000"), or empty when it has none.
@@ -67,5 +70,7 @@ public:
     std::unique_ptr<BackOfficeDatabase> backOffice;
 
 private:
+    void makeFolders();
+
     QString m_database;
 };
