@@ -1,19 +1,18 @@
 #include "dbase/datacontrol.h"
 
 #include "common/codepage.h"
+#include "dbase/tablefile.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 namespace {
 
-// Reads exactly count bytes from the file's position, or throws the disk error.
-QByteArray readExactly(QFile& file, qint64 count)
+// Records read at once while looking for live ones.
+constexpr qint64 ChunkBytes = 64 * 1024;
+
+bool sameLayout(const Dbf::Header& a, const Dbf::Header& b)
 {
-    QByteArray bytes = file.read(count);
-    if (file.error() != QFileDevice::NoError)
-        throw Dbf::ioError(file);
-    return bytes;
+    return a.version == b.version && a.headerLength == b.headerLength && a.recordLength == b.recordLength;
 }
 
 } // namespace
@@ -21,6 +20,13 @@ QByteArray readExactly(QFile& file, qint64 count)
 DataControl::DataControl(Drives drives)
     : m_drives(std::move(drives))
 {
+}
+
+void DataControl::setDatabaseName(const QString& name)
+{
+    m_databaseName = name;
+    m_tables.clear();
+    m_table = nullptr;
 }
 
 QString DataControl::tablePath() const
@@ -36,47 +42,84 @@ QString DataControl::tablePath() const
 
 void DataControl::Refresh()
 {
-    m_path.clear();
-    m_header = {};
-    m_records.clear();
-    m_recordCount = 0;
+    m_table = nullptr;
+    m_live.clear();
     m_current = 0;
 
-    const QString path = tablePath();
-    QFile file(path);
-    // Two reads of known sizes; a read buffer would only add a copy.
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        throw Dbf::openError(file);
-    Dbf::Header header = Dbf::parseFixedHeader(readExactly(file, Dbf::FixedHeaderSize), path);
-    const qint64 count = header.availableRecords(file.size());
-    // The rest of the header and the record area in one read, kept so a delete can tell whether
-    // its record is still the one that was read.
-    const QByteArray bytes = readExactly(file, header.recordOffset(count) - Dbf::FixedHeaderSize);
-    file.close();
-    Dbf::parseFields(header, bytes, path);
-    const qsizetype recordBytes = bytes.size() - (header.headerLength - Dbf::FixedHeaderSize);
+    Table& table = m_tables[m_recordSource];
+    // The path is resolved once: finding a name without regard to case lists the folder.
+    if (table.path.isEmpty())
+        table.path = QFile::encodeName(tablePath());
+    TableFile file;
+    if (!file.open(table.path, TableFile::Mode::Read)) {
+        const QString path = QFile::decodeName(table.path);
+        table = Table();
+        throw Dbf::openError(path, file.reason());
+    }
+    try {
+        const QByteArray fixed = file.read(Dbf::FixedHeaderSize, 0);
+        Dbf::Header header = Dbf::parseFixedHeader(fixed, file.path());
+        bool known = table.header.recordLength > 0 && sameLayout(table.header, header);
+        if (known && table.firstLive > 0)
+            known = file.read(header.recordLength, header.recordOffset(table.firstLive - 1)) == table.lastDeleted;
+        if (!known) {
+            Dbf::parseFields(
+                header, file.read(header.headerLength - Dbf::FixedHeaderSize, Dbf::FixedHeaderSize), file.path());
+            table.header = header;
+            table.firstLive = 0;
+            table.lastDeleted.clear();
+        }
+        table.header.recordCount = header.recordCount;
+        readLive(file, table);
+    } catch (const Error&) {
+        table = Table();
+        throw;
+    }
+    m_table = &table;
+}
 
-    m_path = path;
-    m_records = bytes.sliced(header.headerLength - Dbf::FixedHeaderSize);
-    // A file cut short between its size and the read holds only whole records.
-    m_recordCount = std::min<qint64>(count, recordBytes / header.recordLength);
-    m_header = std::move(header);
-    m_current = nextLive(0);
+void DataControl::readLive(const TableFile& file, Table& table)
+{
+    const Dbf::Header& header = table.header;
+    const qint64 length = header.recordLength;
+    const qint64 perChunk = std::max<qint64>(1, ChunkBytes / length);
+    bool leading = true;
+    QByteArray chunk;
+    // The count bounds what may be read (a record is written before the count that includes it),
+    // and a file cut short bounds it too.
+    for (qint64 index = table.firstLive; index < header.recordCount && m_live.size() < MaxLiveRecords;) {
+        const qint64 wanted = std::min<qint64>(perChunk, header.recordCount - index);
+        chunk = file.read(wanted * length, header.recordOffset(index));
+        const qint64 got = chunk.size() / length;
+        for (qint64 i = 0; i < got && m_live.size() < MaxLiveRecords; ++i) {
+            const QByteArray record = chunk.sliced(i * length, length);
+            if (record[0] != Dbf::DeletedFlag) {
+                leading = false;
+                m_live.append({ index + i, record });
+            } else if (leading) {
+                table.firstLive = index + i + 1;
+                table.lastDeleted = record;
+            }
+        }
+        if (got < wanted)
+            break;
+        index += got;
+    }
 }
 
 void DataControl::MoveNext()
 {
     if (Eof())
         throw Error::noCurrentRecord();
-    m_current = nextLive(m_current + 1);
+    ++m_current;
 }
 
 FieldValue DataControl::Fields(QStringView name) const
 {
     const QByteArrayView record = currentRecord();
-    const Dbf::Field* field = m_header.field(name);
+    const Dbf::Field* field = m_table->header.field(name);
     if (!field)
-        throw Dbf::fieldNotFound(name, m_path);
+        throw Dbf::fieldNotFound(name, QFile::decodeName(m_table->path));
     // Memo, binary and OLE fields hold only a block number of another file, which nothing here uses.
     if (field->type == 'M' || field->type == 'B' || field->type == 'G')
         return FieldValue(field->type, QString());
@@ -91,50 +134,33 @@ QString DataControl::recordKey() const
 void DataControl::Delete()
 {
     const QByteArrayView record = currentRecord();
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly)) {
-        if (!QFileInfo::exists(m_path))
+    Live& live = m_live[m_current];
+    TableFile file;
+    if (!file.open(m_table->path, TableFile::Mode::ReadWrite)) {
+        const QString path = QFile::decodeName(m_table->path);
+        if (!QFile::exists(path))
             throw Error::noCurrentRecord();
-        throw Dbf::openError(file);
+        throw Dbf::openError(path, file.reason());
     }
     // The table may have been rewritten since the refresh: the record counts as still there only
-    // when the layout and the position are the same and its bytes have not changed.
-    const QByteArray fixed = readExactly(file, Dbf::FixedHeaderSize);
-    if (fixed.size() < Dbf::FixedHeaderSize)
+    // when the layout is the same and its bytes at its place have not changed.
+    const QByteArray fixed = file.read(Dbf::FixedHeaderSize, 0);
+    if (fixed.size() < Dbf::FixedHeaderSize || !sameLayout(Dbf::parseFixedHeader(fixed, file.path()), m_table->header))
         throw Error::noCurrentRecord();
-    const Dbf::Header now = Dbf::parseFixedHeader(fixed, m_path);
-    if (now.headerLength != m_header.headerLength || now.recordLength != m_header.recordLength
-        || now.availableRecords(file.size()) <= m_current)
-        throw Error::noCurrentRecord();
-    const qint64 offset = m_header.recordOffset(m_current);
-    if (!file.seek(offset))
-        throw Dbf::ioError(file);
-    if (readExactly(file, m_header.recordLength) != record)
+    const qint64 offset = m_table->header.recordOffset(live.index);
+    if (file.read(m_table->header.recordLength, offset) != record)
         throw Error::noCurrentRecord();
     // Only the flag: the header belongs to the pump automation, which may be appending right now.
-    if (!file.seek(offset) || file.write(&Dbf::DeletedFlag, 1) != 1 || !file.flush())
-        throw Dbf::ioError(file);
-    file.close();
-    if (file.error() != QFileDevice::NoError)
-        throw Dbf::ioError(file);
-    m_records[m_current * m_header.recordLength] = Dbf::DeletedFlag;
+    file.write(&Dbf::DeletedFlag, 1, offset);
+    live.bytes[0] = Dbf::DeletedFlag;
 }
 
 QByteArrayView DataControl::currentRecord() const
 {
     if (Eof())
         throw Error::noCurrentRecord();
-    const QByteArrayView record
-        = QByteArrayView(m_records).sliced(m_current * m_header.recordLength, m_header.recordLength);
+    const QByteArray& record = m_live[m_current].bytes;
     if (record[0] == Dbf::DeletedFlag)
         throw Error(ErrorNumber::RecordDeleted, QStringLiteral("O registro foi excluído."));
     return record;
-}
-
-qint64 DataControl::nextLive(qint64 from) const
-{
-    qint64 index = from;
-    while (index < m_recordCount && m_records[index * m_header.recordLength] == Dbf::DeletedFlag)
-        ++index;
-    return index;
 }

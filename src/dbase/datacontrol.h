@@ -5,18 +5,32 @@
 #include "dbase/fieldvalue.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
+#include <map>
 
-// The window's data control over the pump database: one table of one directory, read afresh at
-// every refresh because the pump automation appends to it between our operations. The member
-// names are those of the control the routines were written against. Every failure throws Error.
+// The window's data control over the pump database: one table of one directory at a time, read
+// afresh at every refresh because the pump automation appends to it between our operations. The
+// member names are those of the control the routines were written against. Every failure throws
+// Error.
+//
+// The pump automation never packs its tables, so a table's life is mostly deleted records. The
+// control remembers, per table, where the deleted records that begin it end, and reads only from
+// there: a refresh costs an open, a read of the header and of the last record known deleted, and a
+// close, however many records the table has held. That record is the proof nothing moved: when
+// the table was packed, cut short, replaced or rewritten, it is not what it was, and the table is
+// read again from its start.
 class DataControl {
 public:
+    // At most this many live records per refresh: a table that holds more gives the rest at the
+    // next one, so memory never grows with a table.
+    static constexpr int MaxLiveRecords = 1000;
+
     explicit DataControl(Drives drives);
 
     // The pump database directory as the settings give it, a Windows or a POSIX path.
     const QString& DatabaseName() const { return m_databaseName; }
-    void setDatabaseName(const QString& name) { m_databaseName = name; }
+    void setDatabaseName(const QString& name);
     // The table's file name; ".DBF" is understood when it has no extension. Takes effect at the
     // next refresh.
     const QString& RecordSource() const { return m_recordSource; }
@@ -25,14 +39,14 @@ public:
     // The local path of the table that the next refresh opens.
     QString tablePath() const;
 
-    // Opens the table afresh, reads its header and its records, and stands on the first record
-    // that is not deleted. After a failure there is no table and no current record.
+    // Opens the table afresh, reads its header and its live records, and stands on the first. After
+    // a failure there is no table and no current record.
     void Refresh();
     // True when there is no current record: an empty table, or past the last record. (Not "EOF":
     // that is a macro of the C library.)
-    bool Eof() const { return m_current >= m_recordCount; }
-    // Stands on the next record that is not deleted, or past the last; throws no current record
-    // when already past the last.
+    bool Eof() const { return m_current >= m_live.size(); }
+    // Stands on the next live record, or past the last; throws no current record when already past
+    // the last.
     void MoveNext();
     // The value of the current record's field of that name, without regard to case.
     FieldValue Fields(QStringView name) const;
@@ -47,17 +61,28 @@ public:
     void Delete();
 
 private:
+    // What a table's refreshes remember of it.
+    struct Table {
+        QByteArray path; // local, as the system encodes file names; empty: to be resolved
+        Dbf::Header header;
+        qint64 firstLive = 0; // every record before this one is deleted
+        QByteArray lastDeleted; // the bytes of the record before firstLive
+    };
+    struct Live {
+        qint64 index;
+        QByteArray bytes;
+    };
+
     QByteArrayView currentRecord() const;
-    qint64 nextLive(qint64 from) const;
+    void readLive(const class TableFile& file, Table& table);
 
     Drives m_drives;
     QString m_databaseName = QStringLiteral("C:\\wdn\\matriz");
     QString m_recordSource = QStringLiteral("BOMBA01");
 
+    std::map<QString, Table> m_tables;
     // What the last refresh read; nothing of it survives the next refresh.
-    QString m_path;
-    Dbf::Header m_header;
-    QByteArray m_records;
-    qint64 m_recordCount = 0;
+    Table* m_table = nullptr;
+    QList<Live> m_live;
     qint64 m_current = 0;
 };

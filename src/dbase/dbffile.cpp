@@ -160,13 +160,18 @@ Error Dbf::fieldNotFound(QStringView field, const QString& path)
 
 Error Dbf::openError(const QFileDevice& file)
 {
-    const QFileInfo info(file.fileName());
+    return openError(file.fileName(), file.errorString());
+}
+
+Error Dbf::openError(const QString& path, const QString& reason)
+{
+    const QFileInfo info(path);
     if (!info.absoluteDir().exists())
         return invalidPath(info.absolutePath());
     if (!info.exists())
-        return tableNotFound(file.fileName());
-    return Error(ErrorNumber::CannotOpenFile,
-        QStringLiteral("Não foi possível abrir o arquivo '%1' (%2).").arg(file.fileName(), file.errorString()));
+        return tableNotFound(path);
+    return Error(
+        ErrorNumber::CannotOpenFile, QStringLiteral("Não foi possível abrir o arquivo '%1' (%2).").arg(path, reason));
 }
 
 Error Dbf::ioError(const QFileDevice& file)

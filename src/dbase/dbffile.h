@@ -59,6 +59,7 @@ Error badTable(const QString& path, const QString& reason);
 Error fieldNotFound(QStringView field, const QString& path);
 // The error for a file that would not open: a missing folder or table, or a refusal.
 Error openError(const QFileDevice& file);
+Error openError(const QString& path, const QString& reason);
 // The error for a read or a write that failed on an open file.
 Error ioError(const QFileDevice& file);
 } // namespace Dbf

@@ -10,7 +10,7 @@
 
 // Bridges on a real PostgreSQL server: a chain's stations writing into one database at once, and
 // a server that stops, comes back and holds its rows locked while sales arrive.
-class TestServer : public QObject {
+class TestChain : public QObject {
     Q_OBJECT
 
 private:
@@ -150,5 +150,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestServer)
-#include "tst_server.moc"
+QTEST_GUILESS_MAIN(TestChain)
+#include "tst_chain.moc"
