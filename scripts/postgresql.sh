@@ -77,15 +77,16 @@ as_server() {
 }
 
 create() {
-    if $is_root; then
-        id -u "$server_user" >/dev/null 2>&1 || useradd --system --no-create-home --shell /usr/sbin/nologin \
-            "$server_user" 2>/dev/null || id -u "$server_user" >/dev/null
+    # Made once per machine; the start of another build folder's cluster may be making it meanwhile.
+    if $is_root && ! id -u "$server_user" >/dev/null 2>&1; then
+        useradd --system --no-create-home --shell /usr/sbin/nologin "$server_user" 2>/dev/null \
+            || id -u "$server_user" >/dev/null 2>&1 || fail "cannot create the system user $server_user"
     fi
     mkdir -p "$base"
     # A folder under /tmp that someone else made first is not ours to run a server from.
     [[ ! -L $base && $(stat -c %u "$base") == "$(id -u)" ]] || fail "$base belongs to someone else"
     chmod 755 "$base"
-    mkdir -p -m 700 "$socket"
+    [ -d "$socket" ] || mkdir -m 700 "$socket"
     touch "$base/postgresql.log"
     if $is_root; then
         chown "$server_user:" "$socket" "$base/postgresql.log"
@@ -127,7 +128,8 @@ start() {
     find_binaries
     cd /
     if [ "$base" != "$dir" ]; then
-        echo "$dir cannot hold the cluster (its user cannot reach it, or the socket's path would be odd or too long): it lives in $base" >&2
+        echo "$dir cannot hold the cluster (out of its user's reach, or too odd or long a path for its" \
+            "socket): it lives in $base" >&2
     fi
     create
     if running; then
