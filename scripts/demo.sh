@@ -4,9 +4,22 @@
 # keeps a fueling arriving every few seconds. Without a display the bridge runs on Qt's offscreen
 # platform; either way the lines it writes to the hourly log file from now on are shown here.
 # Ctrl-C stops everything, after the bridge's shutdown lines. One demo runs per build folder.
+# With --postgresql the back-office is the database autoquorvan_demo on a private PostgreSQL cluster
+# under build/demo/postgresql/ (scripts/postgresql.sh), named by the station's Retaguarda.INI; the
+# cluster starts with the demo and stops with it.
 #   DEMO_INTERVAL  seconds between fuelings (default 4)
 #   BUILD_DIR      build folder (default: build)
 set -euo pipefail
+
+postgresql=false
+case "${1:-}" in
+"") ;;
+--postgresql) postgresql=true ;;
+*)
+    echo "usage: $0 [--postgresql]" >&2
+    exit 2
+    ;;
+esac
 
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -50,6 +63,41 @@ printf '%s\r\n' '[LOCALIZACAO]' 'Local banco dados nolvex=C:\wdn\matriz' \
     "Computador com automacao=$(uname -n)" '[OUTRAS]' 'Quantidade de Bicos=4' 'Codigo da Empresa=1' \
     $'Nome da Empresa=Auto Posto S\xe3o Jo\xe3o' 'EmpresaGlobal=1' >"$system_dir/AutoQuorvan.INI"
 
+pg_dir=
+bridge_pid=
+pump_pid=
+follower_pid=
+stop() {
+    trap - INT TERM EXIT
+    [ -n "$pump_pid" ] && { kill "$pump_pid" 2>/dev/null || true; }
+    if [ -n "$bridge_pid" ]; then
+        # The bridge unloads on SIGTERM and writes its shutdown lines, which the follower shows before
+        # it ends with the bridge.
+        kill -TERM "$bridge_pid" 2>/dev/null || true
+        wait "$bridge_pid" 2>/dev/null || true
+        wait "$follower_pid" 2>/dev/null || true
+    fi
+    [ -z "$pg_dir" ] || scripts/postgresql.sh stop "$pg_dir"
+}
+trap stop INT TERM EXIT
+
+if $postgresql; then
+    pg_dir="$root/$build_dir/demo/postgresql"
+    # Without the demo's lock: a demo killed outright leaves the server running, and the next one
+    # takes it over instead of waiting for the lock.
+    scripts/postgresql.sh start "$pg_dir" 9>&-
+    eval "$(scripts/postgresql.sh env "$pg_dir" | sed 's/^export //')"
+    server=(-h "$AUTOQUORVAN_TEST_PG_HOST" -p "$AUTOQUORVAN_TEST_PG_PORT" -U "$AUTOQUORVAN_TEST_PG_USER")
+    exists=$(psql "${server[@]}" -d postgres -tAc "SELECT 1 FROM pg_database WHERE datname = 'autoquorvan_demo'")
+    [ -n "$exists" ] || createdb "${server[@]}" autoquorvan_demo
+    printf '%s\r\n' '[RETAGUARDA]' 'Driver=PostgreSQL' "Servidor=$AUTOQUORVAN_TEST_PG_HOST" \
+        "Porta=$AUTOQUORVAN_TEST_PG_PORT" 'Banco=autoquorvan_demo' "Usuario=$AUTOQUORVAN_TEST_PG_USER" 'Senha=' \
+        'SSL=disable' 'TempoLimite=5' >"$system_dir/Retaguarda.INI"
+else
+    # Left by an earlier demo on PostgreSQL, it would take the back-office away from SQLite.
+    rm -f "$system_dir/Retaguarda.INI"
+fi
+
 "$admin" init
 "$admin" produto 1 6.29 --descricao "Gasolina comum"
 "$admin" produto 2 4.19 --descricao "Etanol"
@@ -75,21 +123,6 @@ fi
 hour_log() { echo "$system_dir/AUTOMACAO_$(date +%d_%m_%Y_%H).LOG"; }
 first_log=$(hour_log)
 first_size=$(stat -c %s "$first_log" 2>/dev/null || echo 0)
-
-bridge_pid=
-pump_pid=
-follower_pid=
-stop() {
-    trap - INT TERM EXIT
-    [ -n "$pump_pid" ] && { kill "$pump_pid" 2>/dev/null || true; }
-    [ -n "$bridge_pid" ] || return 0
-    # The bridge unloads on SIGTERM and writes its shutdown lines, which the follower shows before
-    # it ends with the bridge.
-    kill -TERM "$bridge_pid" 2>/dev/null || true
-    wait "$bridge_pid" 2>/dev/null || true
-    wait "$follower_pid" 2>/dev/null || true
-}
-trap stop INT TERM EXIT
 
 echo "Demo station in $AUTOQUORVAN_DRIVES; following the hourly log from now on (Ctrl-C stops):" >&2
 

@@ -1,6 +1,9 @@
-# Sourced by the scripts: the Debian packages the project builds, tests and runs with.
-packages=(cmake g++ ninja-build qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql xvfb python3-dbf clang-format dpkg-dev
-    fonts-liberation)
+# Sourced by the scripts: the Debian packages the project builds, tests and runs with. postgresql
+# serves the tests and the demo from private clusters (scripts/postgresql.sh) with their own socket
+# folder and no TCP, so the "main" cluster Debian creates on installing it, running or not, is never
+# used and never in the way.
+packages=(cmake g++ ninja-build qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql postgresql xvfb python3-dbf
+    clang-format dpkg-dev fonts-liberation)
 
 ensure_packages() {
     local missing=()
