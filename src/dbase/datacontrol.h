@@ -27,6 +27,10 @@ public:
     static constexpr int MaxLiveRecords = 1000;
 
     explicit DataControl(Drives drives);
+    // What a refresh read points into the control's own memory of its tables.
+    DataControl(const DataControl&) = delete;
+    DataControl& operator=(const DataControl&) = delete;
+    DataControl(DataControl&&) = default;
 
     // The pump database directory as the settings give it, a Windows or a POSIX path.
     const QString& DatabaseName() const { return m_databaseName; }

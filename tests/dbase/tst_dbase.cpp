@@ -149,6 +149,41 @@ private Q_SLOTS:
             expected.replace(u'@', m_station->onC(QStringLiteral("wdn"))));
     }
 
+    // A table whose deleted records the control has learnt to skip is read from its start again when
+    // the pump automation packs it, cuts it short, replaces it or rewrites it in place: no live
+    // record may hide where deleted ones were.
+    void changedTableReadFromItsStart_data()
+    {
+        QTest::addColumn<QString>("change");
+        for (const char* change : { "packed", "cut short", "replaced", "rewritten in place" })
+            QTest::newRow(change) << QString::fromLatin1(change);
+    }
+    void changedTableReadFromItsStart()
+    {
+        QFETCH(QString, change);
+        const QByteArray gone = record("20260101", "00:00:00", "1", "1", '*');
+        TestFiles::write(table(), RawDbf::table({ gone, gone, gone, gone, gone, Three[0] }));
+        DataControl dataNolvex = control();
+        dataNolvex.Delete();
+        dataNolvex.Refresh();
+        QVERIFY(dataNolvex.Eof());
+        const QByteArray refilled = RawDbf::table(QList<QByteArray>(6, Three[1]));
+        if (change == u"packed") {
+            TestFiles::write(table(), RawDbf::table({ Three[1] }));
+        } else if (change == u"cut short") {
+            TestFiles::write(table(), RawDbf::table({ Three[1] }, 6));
+        } else if (change == u"replaced") {
+            TestFiles::write(table() + QStringLiteral(".new"), refilled);
+            QVERIFY(QFile::remove(table()) && QFile::rename(table() + QStringLiteral(".new"), table()));
+        } else {
+            QFile file(table());
+            QVERIFY(file.open(QIODevice::ReadWrite) && file.write(refilled) == refilled.size());
+        }
+        dataNolvex.Refresh();
+        QVERIFY(!dataNolvex.Eof());
+        QCOMPARE(dataNolvex.Fields(u"Hora").text(), QStringLiteral("14:05:00"));
+    }
+
     // changed: what the table holds when the delete comes; null: as read, with a count ahead of the
     // file as while the pump automation appends; empty: no table. A table cut short or rebuilt with
     // another layout puts other bytes where the record was, as another record in its place does.
