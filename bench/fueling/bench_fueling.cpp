@@ -1,26 +1,34 @@
-// Two costs of the polling cycle, each against the least any program could do for the same work,
+// The costs of the polling cycle, each against the least any program could do for the same work,
 // measured in one run so the ratios hold on a noisy machine:
-//  1. an idle cycle over 16 empty pump tables, against a bare loop that only opens, reads the
-//     header of and closes the same 16 files;
-//  2. emptying a backlog of 10,000 fuelings over 8 nozzles, against plain SQL doing the same
-//     durable statements on a database of the same kind.
+//  1. an idle cycle over 16 empty pump tables, against a plain loop that opens, reads the 32-byte
+//     header of and closes the same 16 files (open, pread, close);
+//  2. the same idle cycle over 16 tables holding 200,000 deleted records each, and the program's
+//     memory then;
+//  3. emptying a backlog of 10,000 fuelings over 8 nozzles, against plain SQL issuing the same
+//     durable statements, one transaction per fueling, on a database of the same kind;
+//  4. the resident memory over a million idle cycles without the pause between them.
 //
-//   bench_fueling [IDLE_ROUNDS] [BACKLOG]     (defaults: 2000 idle rounds, 10000 fuelings)
+//   bench_fueling [IDLE_ROUNDS] [BACKLOG] [LONG_CYCLES]   (defaults: 3000, 10000, 1000000)
 
 #include "backoffice/backofficeadmin.h"
-#include "backoffice/backofficeclasses.h"
 #include "common/plainsql.h"
 #include "dbase/dbfappender.h"
+#include "support/rawdbf.h"
 #include "support/teststation.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QThread>
 #include <algorithm>
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
+
+constexpr int IdleNozzles = 16;
 
 double median(std::vector<qint64> values)
 {
@@ -28,62 +36,117 @@ double median(std::vector<qint64> values)
     return double(values[values.size() / 2]);
 }
 
+// Resident memory in KiB.
+long residentKiB()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return -1;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toLong() * (sysconf(_SC_PAGESIZE) / 1024) : -1;
+}
+
 std::unique_ptr<Bridge> startedBridge(TestStation& station, int nozzles)
 {
     station.writeIni(TestStation::iniFor(nozzles));
-    for (qint16 bico = 1; bico <= nozzles; ++bico) {
-        BackOfficeAdmin::gravaBico(*station.backOffice, 1, bico, 1, Money::fromUnits(59900));
-        BackOfficeAdmin::gravaEncerrante(
-            *station.backOffice, 1, bico, Money(), QString(), QDateTime::currentDateTime());
-    }
+    for (qint16 bico = 1; bico <= nozzles; ++bico)
+        station.addNozzle(bico, 1, "5.99", "0");
     auto bridge = std::make_unique<Bridge>(station.ports());
     if (bridge->Form_Load() != Bridge::StartupOutcome::Running) {
         std::fprintf(stderr, "the bridge did not start\n");
         std::exit(1);
     }
+    bridge->polling().stop();
     return bridge;
 }
 
-QString tablePath(const TestStation& station, int bico)
+QByteArrayList tablePaths(const TestStation& station, int nozzles)
 {
-    return station.pumpFolder() + u'/' + PumpTable::name(bico);
+    QByteArrayList paths;
+    for (int bico = 1; bico <= nozzles; ++bico)
+        paths << QFile::encodeName(station.pumpFolder() + u'/' + PumpTable::name(bico));
+    return paths;
 }
 
-void idleCycle(int rounds)
+// The least any program could do to see that the tables are empty.
+void plainLoop(const QByteArrayList& paths)
 {
-    constexpr int Nozzles = 16;
-    TestStation station;
-    auto bridge = startedBridge(station, Nozzles);
-    QStringList paths;
-    for (int bico = 1; bico <= Nozzles; ++bico) {
-        DbfAppender(tablePath(station, bico)).create(QDate::currentDate());
-        paths << tablePath(station, bico);
-    }
-
-    std::vector<qint64> cycle;
-    std::vector<qint64> bare;
-    QElapsedTimer timer;
     char header[32];
-    // Interleaved, so a slow moment of the machine weighs on both alike.
+    for (const QByteArray& path : paths) {
+        const int descriptor = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+        if (descriptor < 0 || ::pread(descriptor, header, sizeof header, 0) != sizeof header)
+            std::exit(1);
+        ::close(descriptor);
+    }
+}
+
+void idleCycles(int rounds)
+{
+    TestStation empty;
+    TestStation history;
+    auto emptyBridge = startedBridge(empty, IdleNozzles);
+    auto historyBridge = startedBridge(history, IdleNozzles);
+    // 200,000 deleted records of a year of fuelings, the pump automation never packing its tables.
+    const QByteArray gone = RawDbf::record("20260101", "10:00:00", "20.000", "119.80", '*');
+    QByteArrayList deleted;
+    for (int i = 0; i < 200000; ++i)
+        deleted << gone;
+    const QByteArray longTable = RawDbf::table(deleted);
+    deleted.clear();
+    for (int bico = 1; bico <= IdleNozzles; ++bico) {
+        DbfAppender(empty.pumpFolder() + u'/' + PumpTable::name(bico)).create(QDate::currentDate());
+        QFile file(history.pumpFolder() + u'/' + PumpTable::name(bico));
+        if (!file.open(QIODevice::WriteOnly) || file.write(longTable) != longTable.size())
+            std::exit(1);
+    }
+    const QByteArrayList paths = tablePaths(empty, IdleNozzles);
+    // Tables at rest, as they are between fuelings; the first cycle over the long ones learns where
+    // their deleted records end.
+    QThread::msleep(1500);
+    historyBridge->polling().ConverteAutomacao();
+    emptyBridge->polling().ConverteAutomacao();
+
+    std::vector<qint64> emptyCycle;
+    std::vector<qint64> historyCycle;
+    std::vector<qint64> plain;
+    QElapsedTimer timer;
+    // Interleaved, so a slow moment of the machine weighs on all alike.
     for (int round = 0; round < rounds; ++round) {
         timer.start();
-        bridge->polling().ConverteAutomacao();
-        cycle.push_back(timer.nsecsElapsed());
-
+        emptyBridge->polling().ConverteAutomacao();
+        emptyCycle.push_back(timer.nsecsElapsed());
         timer.start();
-        for (const QString& path : paths) {
-            QFile file(path);
-            if (!file.open(QIODevice::ReadOnly) || file.read(header, sizeof header) != sizeof header)
-                std::exit(1);
-        }
-        bare.push_back(timer.nsecsElapsed());
+        historyBridge->polling().ConverteAutomacao();
+        historyCycle.push_back(timer.nsecsElapsed());
+        timer.start();
+        plainLoop(paths);
+        plain.push_back(timer.nsecsElapsed());
     }
-    const double cycleUs = median(cycle) / 1000.0;
-    const double bareUs = median(bare) / 1000.0;
-    std::printf("idle cycle over %d empty tables (%d rounds)\n", Nozzles, rounds);
-    std::printf("  ConverteAutomacao               median %8.1f us\n", cycleUs);
-    std::printf("  open + read header + close      median %8.1f us\n", bareUs);
-    std::printf("  ratio                                   %8.2f\n", cycleUs / bareUs);
+    const double emptyUs = median(emptyCycle) / 1000.0;
+    const double historyUs = median(historyCycle) / 1000.0;
+    const double plainUs = median(plain) / 1000.0;
+    std::printf("idle cycle over %d tables (%d rounds, medians)\n", IdleNozzles, rounds);
+    std::printf("  plain loop: open, pread 32 bytes, close   %8.1f us\n", plainUs);
+    std::printf(
+        "  bridge, empty tables                      %8.1f us   %.2f x the plain loop\n", emptyUs, emptyUs / plainUs);
+    std::printf("  bridge, 200,000 deleted records each      %8.1f us   %.2f x the empty tables\n", historyUs,
+        historyUs / emptyUs);
+
+    // Memory: the same bridge over its empty tables, then over the long ones.
+    historyBridge.reset();
+    for (int i = 0; i < 200; ++i)
+        emptyBridge->polling().ConverteAutomacao();
+    const long withEmpty = residentKiB();
+    for (int bico = 1; bico <= IdleNozzles; ++bico) {
+        QFile file(empty.pumpFolder() + u'/' + PumpTable::name(bico));
+        if (!file.open(QIODevice::WriteOnly) || file.write(longTable) != longTable.size())
+            std::exit(1);
+    }
+    for (int i = 0; i < 200; ++i)
+        emptyBridge->polling().ConverteAutomacao();
+    const long withLong = residentKiB();
+    std::printf("  resident memory, same bridge: empty tables %ld KiB, long tables %ld KiB (%+ld KiB)\n", withEmpty,
+        withLong, withLong - withEmpty);
 }
 
 void backlog(int fuelings)
@@ -94,38 +157,63 @@ void backlog(int fuelings)
     const QDate day(2026, 12, 6);
     const Money litres = Money::fromUnits(201250);
     const Money total = Money::fromUnits(1205490);
-    for (int i = 0; i < fuelings; ++i) {
-        DbfAppender(tablePath(station, i % Nozzles + 1))
-            .append({ day, QTime(0, 0).addSecs(i / Nozzles), litres, total }, day);
+    for (int bico = 1; bico <= Nozzles; ++bico) {
+        QByteArrayList records;
+        for (int i = bico - 1; i < fuelings; i += Nozzles) {
+            records << RawDbf::record(
+                "20261206", qPrintable(QTime(0, 0).addSecs(i / Nozzles).toString(u"HH:mm:ss")), "20.125", "120.55");
+        }
+        QFile file(station.pumpFolder() + u'/' + PumpTable::name(bico));
+        if (!file.open(QIODevice::WriteOnly) || file.write(RawDbf::table(records)) < 0)
+            std::exit(1);
     }
+    Q_UNUSED(litres);
+    Q_UNUSED(total);
 
     QElapsedTimer timer;
     timer.start();
-    while (station.fuelings().size() < fuelings)
+    int cycles = 0;
+    while (station.fuelings().size() < fuelings) {
         bridge->polling().ConverteAutomacao();
+        ++cycles;
+    }
     const double bridgeSeconds = double(timer.nsecsElapsed()) / 1e9;
 
-    const BackOfficeSettings plainSettings = BackOfficeSettings::sqlite(
-        station.systemFolder() + QStringLiteral("/plain.db"), station.systemFolder() + QStringLiteral("/m.db"));
-    {
-        BackOfficeDatabase database(plainSettings);
-        database.create();
-        for (qint16 bico = 1; bico <= Nozzles; ++bico)
-            BackOfficeAdmin::gravaEncerrante(database, 1, bico, Money(), QString(), QDateTime::currentDateTime());
-    }
-    bench::PlainSql plain(plainSettings);
+    TestStation plainStation;
+    for (qint16 bico = 1; bico <= Nozzles; ++bico)
+        plainStation.addNozzle(bico, 1, "5.99", "0");
+    plainStation.backOffice->close();
+    bench::PlainSql plain(plainStation.backOffice->settings());
     timer.start();
     for (int i = 0; i < fuelings; ++i) {
         plain.registerFueling(i % Nozzles + 1, day.toString(Qt::ISODate),
-            QTime(0, 0).addSecs(i / Nozzles).toString(QStringLiteral("HH:mm:ss")), litres.units());
+            QTime(0, 0).addSecs(i / Nozzles).toString(QStringLiteral("HH:mm:ss")), 201250);
     }
     const double plainSeconds = double(timer.nsecsElapsed()) / 1e9;
 
-    std::printf("backlog of %d fuelings over %d nozzles\n", fuelings, Nozzles);
-    std::printf("  bridge (read, register, log, totalizer, delete)  %8.0f fuelings/s\n", fuelings / bridgeSeconds);
-    std::printf("  plain SQL (the same durable statements)          %8.0f fuelings/s\n", fuelings / plainSeconds);
-    std::printf("  ratio (bridge time / plain time)                 %8.2f\n",
-        plainSeconds > 0 ? bridgeSeconds / plainSeconds : 0);
+    std::printf("backlog of %d fuelings over %d nozzles on %s (%d cycles)\n", fuelings, Nozzles,
+        TestStation::onPostgres() ? "PostgreSQL" : "SQLite", cycles);
+    std::printf("  bridge (read, register, log, totalizer, delete)   %8.0f fuelings/s\n", fuelings / bridgeSeconds);
+    std::printf("  plain SQL, one durable transaction per fueling    %8.0f fuelings/s\n", fuelings / plainSeconds);
+    std::printf("  ratio (bridge / plain)                             %8.2f\n", plainSeconds / bridgeSeconds);
+}
+
+void longRun(int cycles)
+{
+    TestStation station;
+    auto bridge = startedBridge(station, IdleNozzles);
+    for (int bico = 1; bico <= IdleNozzles; ++bico)
+        DbfAppender(station.pumpFolder() + u'/' + PumpTable::name(bico)).create(QDate::currentDate());
+    for (int i = 0; i < 1000; ++i)
+        bridge->polling().Timer1_Timer();
+    const long before = residentKiB();
+    for (int i = 0; i < cycles; ++i) {
+        bridge->polling().Timer1_Timer();
+        bridge->polling().stop();
+    }
+    const long after = residentKiB();
+    std::printf("%d cycles without the pause: resident memory %ld KiB before, %ld KiB after (%+ld KiB)\n", cycles,
+        before, after, after - before);
 }
 
 } // namespace
@@ -134,13 +222,16 @@ int main(int argc, char* argv[])
 {
     QCoreApplication application(argc, argv);
     const QStringList arguments = application.arguments();
-    const int rounds = arguments.size() > 1 ? arguments[1].toInt() : 2000;
+    const int rounds = arguments.size() > 1 ? arguments[1].toInt() : 3000;
     const int fuelings = arguments.size() > 2 ? arguments[2].toInt() : 10000;
-    if (rounds < 1 || fuelings < 1) {
-        std::fprintf(stderr, "usage: bench_fueling [IDLE_ROUNDS] [BACKLOG]\n");
+    const int cycles = arguments.size() > 3 ? arguments[3].toInt() : 1000000;
+    if (rounds < 1 || fuelings < 1 || cycles < 0) {
+        std::fprintf(stderr, "usage: bench_fueling [IDLE_ROUNDS] [BACKLOG] [LONG_CYCLES]\n");
         return 2;
     }
-    idleCycle(rounds);
+    idleCycles(rounds);
     backlog(fuelings);
+    if (cycles > 0)
+        longRun(cycles);
     return 0;
 }

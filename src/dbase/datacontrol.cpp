@@ -50,6 +50,13 @@ void DataControl::Refresh()
     // The path is resolved once: finding a name without regard to case lists the folder.
     if (table.path.isEmpty())
         table.path = QFile::encodeName(tablePath());
+    TableFile::Snapshot before;
+    const bool seen = TableFile::snapshot(table.path, before);
+    if (seen && table.idle && *table.idle == before) {
+        m_table = &table;
+        return;
+    }
+    table.idle.reset();
     TableFile file;
     if (!file.open(table.path, TableFile::Mode::Read)) {
         const QString path = QFile::decodeName(table.path);
@@ -71,6 +78,8 @@ void DataControl::Refresh()
         }
         table.header.recordCount = header.recordCount;
         readLive(file, table);
+        if (seen && before.quiet && m_live.isEmpty())
+            table.idle = before;
     } catch (const Error&) {
         table = Table();
         throw;

@@ -3,11 +3,13 @@
 #include "common/drives.h"
 #include "dbase/dbffile.h"
 #include "dbase/fieldvalue.h"
+#include "dbase/tablefile.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
-#include <map>
+#include <optional>
 
 // The window's data control over the pump database: one table of one directory at a time, read
 // afresh at every refresh because the pump automation appends to it between our operations. The
@@ -19,7 +21,8 @@
 // there: a refresh costs an open, a read of the header and of the last record known deleted, and a
 // close, however many records the table has held. That record is the proof nothing moved: when
 // the table was packed, cut short, replaced or rewritten, it is not what it was, and the table is
-// read again from its start.
+// read again from its start. And a table the last refresh found without live records, quiet since,
+// is not even opened: a look at its file's times and size tells it has not been written.
 class DataControl {
 public:
     // At most this many live records per refresh: a table that holds more gives the rest at the
@@ -71,6 +74,9 @@ private:
         Dbf::Header header;
         qint64 firstLive = 0; // every record before this one is deleted
         QByteArray lastDeleted; // the bytes of the record before firstLive
+        // Taken before the last read that found no live record, of a file quiet then: while the
+        // file is as it was, it holds none still.
+        std::optional<TableFile::Snapshot> idle;
     };
     struct Live {
         qint64 index;
@@ -78,13 +84,13 @@ private:
     };
 
     QByteArrayView currentRecord() const;
-    void readLive(const class TableFile& file, Table& table);
+    void readLive(const TableFile& file, Table& table);
 
     Drives m_drives;
     QString m_databaseName = QStringLiteral("C:\\wdn\\matriz");
     QString m_recordSource = QStringLiteral("BOMBA01");
 
-    std::map<QString, Table> m_tables;
+    QHash<QString, Table> m_tables;
     // What the last refresh read; nothing of it survives the next refresh.
     Table* m_table = nullptr;
     QList<Live> m_live;

@@ -19,7 +19,11 @@ public:
     // that could not be written are written again at the next report.
     void report(const QString& source, const QStringList& messages);
     // The source worked again: its next failure is written in full.
-    void clear(const QString& source) { m_written.remove(source); }
+    void clear(const QString& source)
+    {
+        if (!m_written.isEmpty())
+            m_written.remove(source);
+    }
 
 private:
     EventLog& m_log;

@@ -35,6 +35,14 @@ void PollingCycle::Timer1_Timer()
     Q_EMIT cycleFinished();
 }
 
+const QString& PollingCycle::tableName(qint16 bico)
+{
+    // Formatting a name costs more than a look at the table's file: each is made once.
+    while (m_tableNames.size() < bico)
+        m_tableNames.append(PumpTable::name(int(m_tableNames.size()) + 1));
+    return m_tableNames[bico - 1];
+}
+
 void PollingCycle::ConverteAutomacao()
 {
     static const QString Source = QStringLiteral("ConverteAutomacao");
@@ -42,7 +50,7 @@ void PollingCycle::ConverteAutomacao()
         const qint16 limit = m_settings.lQuantidadeBicos;
         for (m_reader.lBicoAtual = 1; m_reader.lBicoAtual <= limit;
              m_reader.lBicoAtual = toInteger16(qint64(m_reader.lBicoAtual) + 1)) {
-            m_reader.lNomeArquivo = PumpTable::name(m_reader.lBicoAtual);
+            m_reader.lNomeArquivo = tableName(m_reader.lBicoAtual);
             m_reader.LoopBomba();
         }
         m_failures.clear(Source);

@@ -40,10 +40,13 @@ Q_SIGNALS:
     void cycleFinished();
 
 private:
+    const QString& tableName(qint16 bico);
+
     PumpTableReader& m_reader;
     FailureLog& m_failures;
     const StationSettings& m_settings;
     std::function<void()> m_requestCheck;
     QTimer m_timer1;
     bool m_running = false;
+    QStringList m_tableNames;
 };

@@ -35,6 +35,11 @@ void PumpTableReader::LoopBomba()
     try {
         m_data.setRecordSource(lNomeArquivo);
         m_data.Refresh();
+        // The cycle's common case, kept short: nothing waits in the table.
+        if (m_data.Eof()) {
+            m_failures.clear(lNomeArquivo);
+            return;
+        }
         while (!m_data.Eof()) {
             batch.fuelings.append(readRecord(xFase));
             bookmarks.append(m_data.bookmark());

@@ -1,0 +1,131 @@
+// What a station feels of the real program: its CPU while it waits over 16 empty pump tables, and
+// the time from a fueling appended to its pump table to its record deleted by the bridge, which
+// happens right after the fueling's commit, with each of 16 nozzles receiving a fueling about
+// every second.
+//
+//   bench_latency [IDLE_SECONDS] [LOAD_SECONDS]   (defaults: 60 and 60)
+
+#include "dbase/dbfappender.h"
+#include "support/teststation.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QThread>
+#include <algorithm>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr int Nozzles = 16;
+
+// The process's user and system time in clock ticks.
+long long cpuTicks(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray line = stat.readAll();
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    return fields.value(11).toLongLong() + fields.value(12).toLongLong();
+}
+
+struct Pending {
+    QByteArray path;
+    qint64 offset;
+    QElapsedTimer appended;
+};
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication application(argc, argv);
+    const QStringList arguments = application.arguments();
+    const int idleSeconds = arguments.size() > 1 ? arguments[1].toInt() : 60;
+    const int loadSeconds = arguments.size() > 2 ? arguments[2].toInt() : 60;
+
+    TestStation station;
+    station.writeIni(TestStation::iniFor(Nozzles, QSysInfo::machineHostName().toLatin1()));
+    for (qint16 bico = 1; bico <= Nozzles; ++bico) {
+        station.addNozzle(bico, 1, "5.99", "0");
+        DbfAppender(station.pumpFolder() + u'/' + PumpTable::name(bico)).create(QDate::currentDate());
+    }
+    station.backOffice->close();
+    QProcess bridge;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("AUTOQUORVAN_DRIVES"), station.root.path());
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("*.warning=false"));
+    bridge.setProcessEnvironment(environment);
+    bridge.start(QStringLiteral(AUTOQUORVAN_BRIDGE), {});
+    if (!bridge.waitForStarted())
+        return 1;
+    QThread::sleep(2);
+
+    const long long ticksPerSecond = sysconf(_SC_CLK_TCK);
+    const long long idleStart = cpuTicks(bridge.processId());
+    QThread::sleep(ulong(idleSeconds));
+    const long long idleTicks = cpuTicks(bridge.processId()) - idleStart;
+    std::printf("idle %d s over %d empty tables: %.3f %% of a core (%lld ticks of 1/%lld s)\n", idleSeconds, Nozzles,
+        100.0 * double(idleTicks) / double(ticksPerSecond) / idleSeconds, idleTicks, ticksPerSecond);
+
+    // Each nozzle's next fueling about a second after its last, at a random moment.
+    QRandomGenerator random(20261207);
+    std::vector<qint64> next(Nozzles);
+    for (qint64& at : next)
+        at = random.bounded(1000);
+    std::vector<Pending> pending;
+    std::vector<double> latencies;
+    QElapsedTimer clock;
+    clock.start();
+    int seconds = 0;
+    while (clock.elapsed() < loadSeconds * 1000 || !pending.empty()) {
+        for (int bico = 1; bico <= Nozzles; ++bico) {
+            if (clock.elapsed() < loadSeconds * 1000 && clock.elapsed() >= next[bico - 1]) {
+                next[bico - 1] += 500 + random.bounded(1000);
+                const QString path = station.pumpFolder() + u'/' + PumpTable::name(bico);
+                const QDateTime now = QDateTime::currentDateTime().addSecs(++seconds);
+                DbfAppender(path).append(
+                    { now.date(), now.time(), Money::fromUnits(200000), Money::fromUnits(1198000) }, now.date());
+                QFile file(path);
+                file.open(QIODevice::ReadOnly);
+                const Dbf::Header header = Dbf::parseFixedHeader(file.read(Dbf::FixedHeaderSize), path);
+                Pending fueling { QFile::encodeName(path), header.recordOffset(header.recordCount - 1), {} };
+                fueling.appended.start();
+                pending.push_back(std::move(fueling));
+            }
+        }
+        for (auto it = pending.begin(); it != pending.end();) {
+            char flag = 0;
+            const int descriptor = ::open(it->path.constData(), O_RDONLY);
+            const bool read = descriptor >= 0 && ::pread(descriptor, &flag, 1, it->offset) == 1;
+            if (descriptor >= 0)
+                ::close(descriptor);
+            if (read && flag == '*') {
+                latencies.push_back(double(it->appended.nsecsElapsed()) / 1e6);
+                it = pending.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        if (clock.elapsed() > (loadSeconds + 30) * 1000) {
+            std::fprintf(stderr, "%zu fuelings never registered\n", pending.size());
+            return 1;
+        }
+        QThread::usleep(500);
+    }
+    bridge.terminate();
+    bridge.waitForFinished();
+
+    std::sort(latencies.begin(), latencies.end());
+    const auto at = [&](double fraction) { return latencies[size_t(fraction * double(latencies.size() - 1))]; };
+    std::printf("append -> registered, %zu fuelings over %d s on %d nozzles: p50 %.1f ms, p99 %.1f ms, max %.1f ms\n",
+        latencies.size(), loadSeconds, Nozzles, at(0.5), at(0.99), latencies.back());
+    return 0;
+}
