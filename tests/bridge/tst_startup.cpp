@@ -53,7 +53,7 @@ private Q_SLOTS:
                                 << empresaGlobal;
         };
         const char* same = "POSTO01/POSTO01";
-        using enum Outcome;
+        using enum Bridge::StartupOutcome;
         row("all checks pass, 8 nozzles", "8", "2", same, {}, Running, 8, 2);
         row("another copy running", "8", "2", same, { CopyRunningBox }, End, 0, 0);
         row("back-office does not answer", "8", "2", same, { NoBackOfficeBox }, End, 8, 2);
