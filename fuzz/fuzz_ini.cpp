@@ -28,8 +28,10 @@ std::pair<QString, QString> namedInFile(const QString& text)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QByteArrayView bytes(data, qsizetype(size));
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     const QString path = FuzzFiles::write(QStringLiteral("AutoQuorvan.INI"), bytes);
+    // The same settings saved with line feeds alone, as an editor elsewhere may save them.
+    const QString unixPath = FuzzFiles::write(QStringLiteral("Unix.INI"), QByteArray(bytes).replace("\r\n", "\n"));
     const auto [section, key] = namedInFile(Cp1252::decode(bytes));
     const std::pair<QString, QString> questions[] = {
         { QStringLiteral("OUTRAS"), QStringLiteral("Quantidade de Bicos") },
@@ -42,6 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         // A value is one line's, and never longer than the settings' buffer.
         if (value.size() > 254 || value.contains(u'\n'))
             qFatal("LeIni gave a value of %lld characters or of more than one line", qlonglong(value.size()));
+        if (RotinasGerais::LeIni(pSecao, pChave, unixPath) != value)
+            qFatal("LeIni read '%s' differently without carriage returns", qPrintable(value));
     }
     return 0;
 }
