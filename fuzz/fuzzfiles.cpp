@@ -1,22 +1,13 @@
 #include "fuzzfiles.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 
 namespace {
 
-QString folderTemplate()
-{
-    const QFileInfo shm(QStringLiteral("/dev/shm"));
-    const QString parent = shm.isDir() && shm.isWritable() ? shm.filePath() : QDir::tempPath();
-    return parent + QStringLiteral("/autoquorvan-fuzz-XXXXXX");
-}
-
 QTemporaryDir& temporaryDir()
 {
-    static QTemporaryDir dir(folderTemplate());
+    static QTemporaryDir dir;
     // Without the folder no input can be tried: stop at once rather than report every input.
     if (!dir.isValid())
         qFatal("No temporary folder for the fuzz inputs: %s", qPrintable(dir.errorString()));

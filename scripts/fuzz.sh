@@ -32,6 +32,13 @@ CC=clang CXX=clang++ cmake -S . -B "$build_dir" "${generator[@]}" -DCMAKE_BUILD_
     -DAUTOQUORVAN_WERROR=ON -DAUTOQUORVAN_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
 cmake --build "$build_dir" --parallel "$(nproc)" --target "${targets[@]/#/fuzz_}"
 
+# The targets write every input to a file: on a memory file system where there is one, in a folder
+# that goes with this script even when a target dies and cannot remove its own.
+scratch_parent=/dev/shm
+[ -d "$scratch_parent" ] && [ -w "$scratch_parent" ] || scratch_parent=${TMPDIR:-/tmp}
+scratch=$(mktemp -d "$scratch_parent/autoquorvan-fuzz.XXXXXX")
+trap 'rm -rf "$scratch"' EXIT
+export TMPDIR=$scratch
 export UBSAN_OPTIONS=print_stacktrace=1
 failed=()
 for name in "${targets[@]}"; do
