@@ -4,11 +4,17 @@
 # used and never in the way.
 packages=(cmake g++ ninja-build qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql postgresql xvfb python3-dbf
     clang-format dpkg-dev fonts-liberation)
+# What scripts/fuzz.sh needs besides: clang, its libFuzzer and sanitizer runtimes, and the
+# symbolizer that puts file names and lines into the fuzzers' reports.
+fuzz_packages=(clang libclang-rt-14-dev llvm)
 
+# Installs the packages given, or the project's packages when none are given.
 ensure_packages() {
+    local wanted=("$@")
+    [ ${#wanted[@]} -eq 0 ] && wanted=("${packages[@]}")
     local missing=()
     local package
-    for package in "${packages[@]}"; do
+    for package in "${wanted[@]}"; do
         dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' || missing+=("$package")
     done
     [ ${#missing[@]} -eq 0 ] && return 0

@@ -26,7 +26,9 @@ double leadingNumber(QStringView text)
     }
     bool ok = false;
     const double value = number.toDouble(&ok);
-    return ok ? value : 0.0;
+    // Digits beyond the range of a double read as an infinity, which overflows wherever the number
+    // is used, instead of passing for a text without a number.
+    return ok || std::isinf(value) ? value : 0.0;
 }
 
 qint16 roundToInteger16(double value)

@@ -72,7 +72,7 @@ private Q_SLOTS:
                                       << outcome << nozzles << empresaGlobal;
               };
         const char* same = "POSTO01/POSTO01";
-        using enum Outcome;
+        using enum Bridge::StartupOutcome;
         using enum Situation;
         row("all checks pass, 8 nozzles", Normal, "8", "2", same, {}, Running, 8, 2);
         row("another copy running", CopyRunning, "8", "2", same, { CopyRunningBox }, End, 0, 0);

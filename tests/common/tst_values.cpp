@@ -146,6 +146,7 @@ private Q_SLOTS:
         row("smallest", "-32768", -32768);
         row("beyond 16 bits", "40000", 99999);
         row("rounds into overflow", "32767.5", 99999);
+        row("beyond any double", QByteArray(400, '9').constData(), 99999);
     }
     void readsSettingsNumbers()
     {
