@@ -53,9 +53,6 @@ MenuAutomacao::MenuAutomacao(Bridge& bridge, TrayAvailability trayAvailable, QWi
         m_tray.setToolTip(caption);
     });
     connect(&m_bridge, &Bridge::trayIconRequested, this, &MenuAutomacao::AtualizaIconeBandeja);
-    // Queued, so a close waiting for the cycle runs only once the cycle's routine has returned
-    // all the way, not from inside its last signal.
-    connect(&m_bridge, &Bridge::cycleFinished, this, &MenuAutomacao::closeIfPending, Qt::QueuedConnection);
     // Where the platform ends the session by quitting the application rather than closing its
     // windows, the unload still happens.
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
@@ -252,6 +249,11 @@ void MenuAutomacao::closeEvent(QCloseEvent* event)
     // release the back-office objects under them. The close is not refused: the box ends, start-up
     // carries the close out itself, and a cycle's close follows as soon as the cycle has returned.
     if (!m_shown || m_bridge.isCycleRunning()) {
+        // Queued, so the close runs once the cycle's routine has returned all the way, not from
+        // inside its last signal; and only now, so an ordinary cycle posts nothing to the window.
+        if (m_shown && !m_closePending)
+            connect(&m_bridge, &Bridge::cycleFinished, this, &MenuAutomacao::closeIfPending,
+                Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
         m_closePending = m_shown;
         m_bridge.requestClose();
         event->ignore();

@@ -40,18 +40,32 @@ QString DataControl::tablePath() const
     return m_drives.toLocal(path + name);
 }
 
+DataControl::Table& DataControl::tableFor(const QString& source)
+{
+    // The polling cycle hands over the same names every cycle: a look-up mostly ends at a pointer.
+    for (auto& [name, table] : m_tables) {
+        if (name.constData() == source.constData())
+            return *table;
+    }
+    for (auto& [name, table] : m_tables) {
+        if (name == source)
+            return *table;
+    }
+    return *m_tables.emplace_back(source, std::make_unique<Table>()).second;
+}
+
 void DataControl::Refresh()
 {
     m_table = nullptr;
     m_live.clear();
     m_current = 0;
 
-    Table& table = m_tables[m_recordSource];
+    Table& table = tableFor(m_recordSource);
     // The path is resolved once: finding a name without regard to case lists the folder.
     if (table.path.isEmpty())
         table.path = QFile::encodeName(tablePath());
-    TableFile::Snapshot before;
-    const bool seen = TableFile::snapshot(table.path, before);
+    FileSnapshot before;
+    const bool seen = FileSnapshot::take(table.path, before);
     if (seen && table.idle && *table.idle == before) {
         m_table = &table;
         return;

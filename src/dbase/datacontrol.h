@@ -1,15 +1,17 @@
 #pragma once
 
 #include "common/drives.h"
+#include "common/filesnapshot.h"
 #include "dbase/dbffile.h"
 #include "dbase/fieldvalue.h"
 #include "dbase/tablefile.h"
 
 #include <QByteArray>
-#include <QHash>
 #include <QList>
 #include <QString>
+#include <memory>
 #include <optional>
+#include <vector>
 
 // The window's data control over the pump database: one table of one directory at a time, read
 // afresh at every refresh because the pump automation appends to it between our operations. The
@@ -76,7 +78,7 @@ private:
         QByteArray lastDeleted; // the bytes of the record before firstLive
         // Taken before the last read that found no live record, of a file quiet then: while the
         // file is as it was, it holds none still.
-        std::optional<TableFile::Snapshot> idle;
+        std::optional<FileSnapshot> idle;
     };
     struct Live {
         qint64 index;
@@ -90,7 +92,9 @@ private:
     QString m_databaseName = QStringLiteral("C:\\wdn\\matriz");
     QString m_recordSource = QStringLiteral("BOMBA01");
 
-    QHash<QString, Table> m_tables;
+    Table& tableFor(const QString& source);
+
+    std::vector<std::pair<QString, std::unique_ptr<Table>>> m_tables;
     // What the last refresh read; nothing of it survives the next refresh.
     Table* m_table = nullptr;
     QList<Live> m_live;

@@ -26,24 +26,6 @@ public:
     QString reason() const { return m_reason; }
     const QString& path() const { return m_path; }
 
-    // What the file system says of a file without opening it: enough to tell that it has not been
-    // written since, when it had been quiet for a while before.
-    struct Snapshot {
-        qint64 device = -1;
-        qint64 inode = -1;
-        qint64 size = -1;
-        qint64 modified = -1; // nanoseconds
-        qint64 changed = -1; // nanoseconds; no program can set it
-        bool quiet = false; // unchanged for a second when taken
-        bool operator==(const Snapshot& other) const
-        {
-            return device == other.device && inode == other.inode && size == other.size && modified == other.modified
-                && changed == other.changed;
-        }
-    };
-    // False where the system gives no such times (Windows): the file is then read every time.
-    static bool snapshot(const QByteArray& path, Snapshot& result);
-
 private:
     int m_descriptor = -1;
     QString m_path;

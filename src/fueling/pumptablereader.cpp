@@ -16,13 +16,12 @@ Money notNegative(Money value, const char16_t* field)
 
 } // namespace
 
-PumpTableReader::PumpTableReader(DataControl& dataNolvex, FuelingRegistration& registration, FailureLog& failures,
-    const Clock& clock, const StationSettings& settings)
+PumpTableReader::PumpTableReader(
+    DataControl& dataNolvex, FuelingRegistration& registration, FailureLog& failures, const Clock& clock)
     : m_data(dataNolvex)
     , m_registration(registration)
     , m_failures(failures)
     , m_clock(clock)
-    , m_settings(settings)
 {
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "backoffice/backofficeobjects.h"
-#include "common/stationsettings.h"
 #include "dbase/datacontrol.h"
 #include "eventlog/failurelog.h"
 #include "fueling/fuelingregistration.h"
@@ -12,8 +11,8 @@
 // unregistered and in the table, or registered and found so when it is read again.
 class PumpTableReader {
 public:
-    PumpTableReader(DataControl& dataNolvex, FuelingRegistration& registration, FailureLog& failures,
-        const Clock& clock, const StationSettings& settings);
+    PumpTableReader(
+        DataControl& dataNolvex, FuelingRegistration& registration, FailureLog& failures, const Clock& clock);
 
     // Reads the table lNomeArquivo of nozzle lBicoAtual. Never throws: a failure is logged and
     // leaves the failing record, and those behind it, for the next cycle.
@@ -32,5 +31,4 @@ private:
     FuelingRegistration& m_registration;
     FailureLog& m_failures;
     const Clock& m_clock;
-    const StationSettings& m_settings;
 };

@@ -53,6 +53,23 @@ void RequestExchange::VerificaSolicitacaoExtra()
     }
 }
 
+bool RequestExchange::folderUnchanged()
+{
+    if (m_folder.isEmpty())
+        m_folder = QFile::encodeName(local(Solicitacao.section(u'\\', 0, -2)));
+    FileSnapshot now;
+    if (!FileSnapshot::take(m_folder, now)) {
+        m_folder.clear();
+        m_idle.reset();
+        return false;
+    }
+    if (m_idle && *m_idle == now)
+        return true;
+    m_idle.reset();
+    m_looked = now;
+    return false;
+}
+
 void RequestExchange::checkRemovable(const QString& path) const
 {
     const QFileInfo info(path);
@@ -64,9 +81,14 @@ void RequestExchange::serve()
 {
     // Every path is resolved again when it is used: the names of the folder's files change during
     // the call, and a file that was deleted must be created with its name as written.
-    const QString request = local(Solicitacao);
-    if (!fileExists(request))
+    if (folderUnchanged())
         return;
+    const QString request = local(Solicitacao);
+    if (!fileExists(request)) {
+        if (m_looked.quiet)
+            m_idle = m_looked;
+        return;
+    }
     // Read whole and closed at once, so no failure further on can leave the request held open.
     // TextFile also takes a line feed alone as a line end, for requesters written elsewhere.
     const QString command = commandLine(TextFile::readLines(request, MaxRequestBytes), request);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/drives.h"
+#include "common/filesnapshot.h"
 #include "eventlog/eventlog.h"
 #include "eventlog/failurelog.h"
 #include "totalizer/totalizerreading.h"
@@ -33,6 +34,9 @@ public:
 
 private:
     void serve();
+    // True when the exchange folder is as it was at a check that found no request, quiet then:
+    // looking for a request whose name may come in any case would list the folder.
+    bool folderUnchanged();
     // Throws when the file is there and may not be deleted (read-only).
     void checkRemovable(const QString& path) const;
     QString local(const QString& path) const { return m_drives.toLocal(path); }
@@ -41,4 +45,7 @@ private:
     EventLog& m_log;
     FailureLog& m_failures;
     const Drives& m_drives;
+    QByteArray m_folder;
+    FileSnapshot m_looked;
+    std::optional<FileSnapshot> m_idle;
 };
