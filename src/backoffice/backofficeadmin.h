@@ -39,4 +39,13 @@ Table listagem(BackOfficeDatabase& database, const SqlTable& table, const Filter
     QStringList columns = {});
 // The outbox's message records by key and code; none when the outbox was never created.
 Table mensagens(BackOfficeDatabase& database);
+
+// The day's closing of every nozzle with a totalizer (of one company, or all): its product, the
+// totalizer at the day's opening and at its close, the litres, count and value of the day's
+// fuelings, and the difference closing - opening - litres, which only a change by hand or a lost
+// change makes non-zero. A change counts at its own moment (a fueling's, or when set by hand),
+// whenever it was registered, so a fueling of 23:59 registered after midnight belongs to its day.
+Table fechamento(BackOfficeDatabase& database, QDate data, std::optional<qint16> empresa);
+// The litres of the day's fuelings by hour (0 to 23) and product, as "hora,produto,descricao,litros".
+Table litrosPorHora(BackOfficeDatabase& database, QDate data, std::optional<qint16> empresa);
 } // namespace BackOfficeAdmin

@@ -5,8 +5,11 @@
 #include "backoffice/tables.h"
 #include "bridge/bridge.h"
 #include "common/error.h"
+#include "common/leini.h"
+#include "fechamentopage.h"
 
 #include <QHash>
+#include <QSaveFile>
 #include <optional>
 
 namespace {
@@ -32,6 +35,11 @@ const QString Usage = QStringLiteral(
     "  historico [--empresa N] [--bico N]         empresa,bico,data_hora,tipo,motivo,litros,antes,depois,\n"
     "                                             abastecimento_data,abastecimento_hora: cada mudança de encerrante\n"
     "  mensagens                                  as mensagens de e-mail da caixa de saída local\n"
+    "  fechamento --data AAAA-MM-DD [--empresa N] [--html ARQUIVO]\n"
+    "                                             o fechamento do dia por bico: empresa,bico,produto,descricao,\n"
+    "                                             encerrante_abertura,encerrante_fechamento,litros,abastecimentos,\n"
+    "                                             valor_total,diferenca (fechamento - abertura - litros); com --html,\n"
+    "                                             também uma página para imprimir, com os litros por hora\n"
     "Valores: EMPRESA e BICO de 1 a 32767; CODIGO e PRODUTO de 1 a 32767; PRECO e VALOR não negativos, com\n"
     "ponto ou vírgula decimal e até 4 casas.\n"
     "O banco: o que C:\\Quorvan\\AutoQuorvanNolvex\\Retaguarda.INI indica (o arquivo SQLite Retaguarda.db ao\n"
@@ -51,6 +59,8 @@ struct Command {
     QStringList positional;
     QHash<QString, QString> options;
     std::optional<QString> banco;
+    // The station's name from AutoQuorvan.INI, for the pages the tool writes.
+    QString posto;
 };
 
 // Options that are flags, without a value.
@@ -58,8 +68,9 @@ const QStringList Flags = { QStringLiteral("forcar") };
 
 Command parse(const QStringList& arguments)
 {
-    static const QStringList Options = { QStringLiteral("banco"), QStringLiteral("descricao"),
-        QStringLiteral("empresa"), QStringLiteral("bico"), QStringLiteral("motivo"), QStringLiteral("forcar") };
+    static const QStringList Options
+        = { QStringLiteral("banco"), QStringLiteral("descricao"), QStringLiteral("empresa"), QStringLiteral("bico"),
+              QStringLiteral("motivo"), QStringLiteral("forcar"), QStringLiteral("data"), QStringLiteral("html") };
     Command command;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
@@ -315,6 +326,32 @@ const QHash<QString, Entry>& commands()
                     listing(command, database, out, Tables::historico(),
                         { QStringLiteral("empresa"), QStringLiteral("bico") }, QStringLiteral("id"));
                 } } },
+        { QStringLiteral("fechamento"),
+            { {}, { QStringLiteral("data"), QStringLiteral("empresa"), QStringLiteral("html") }, true,
+                [](const Command& command, BackOfficeDatabase& database, QByteArray& out) {
+                    const QDate data = QDate::fromString(command.options.value(QStringLiteral("data")), u"yyyy-MM-dd");
+                    if (!data.isValid())
+                        throw BadInput { QStringLiteral(
+                            "fechamento: --data AAAA-MM-DD é obrigatória (\"%1\" não é uma data)")
+                                             .arg(command.options.value(QStringLiteral("data"))) };
+                    const auto conditions = filter(command, { QStringLiteral("empresa") });
+                    const auto empresa = conditions.isEmpty()
+                        ? std::nullopt
+                        : std::optional(qint16(conditions.first().second.toInt()));
+                    openExisting(database);
+                    const BackOfficeAdmin::Table table = BackOfficeAdmin::fechamento(database, data, empresa);
+                    out += csv(table);
+                    if (command.options.contains(QStringLiteral("html"))) {
+                        const QString path = command.options.value(QStringLiteral("html"));
+                        QSaveFile page(path);
+                        const QByteArray bytes = FechamentoPage::html(
+                            command.posto, data, table, BackOfficeAdmin::litrosPorHora(database, data, empresa));
+                        if (!page.open(QIODevice::WriteOnly) || page.write(bytes) != bytes.size() || !page.commit())
+                            throw Error(ErrorNumber::FileAccess,
+                                QStringLiteral("não foi possível gravar a página %1: %2")
+                                    .arg(path, page.errorString()));
+                    }
+                } } },
         { QStringLiteral("mensagens"),
             { {}, {}, true,
                 [](const Command&, BackOfficeDatabase& database, QByteArray& out) {
@@ -339,11 +376,13 @@ int RetaguardaTool::run(const QStringList& arguments, const Drives& drives, QByt
     }
     std::optional<BackOfficeDatabase> database;
     try {
-        const Command command = parse(arguments);
+        Command command = parse(arguments);
         const auto entry = commands().constFind(command.name);
         if (entry == commands().cend())
             throw BadInput { QStringLiteral("comando desconhecido \"%1\" (use --help)").arg(command.name) };
         expect(command, entry->arguments, entry->options);
+        command.posto = RotinasGerais::LeIni(QStringLiteral("OUTRAS"), QStringLiteral("Nome da Empresa"),
+            drives.toLocal(SystemFolder + QStringLiteral("AutoQuorvan.INI")));
         BackOfficeSettings settings = BackOfficeSettings::fromIni(drives);
         if (command.banco) {
             if (command.banco->isEmpty())
