@@ -3,6 +3,7 @@
 #include "backoffice/backofficedatabase.h"
 #include "backoffice/backofficeobjects.h"
 #include "bridge/singleinstance.h"
+#include "bridge/stationstatus.h"
 #include "common/clock.h"
 #include "common/drives.h"
 #include "common/messagebox.h"
@@ -84,6 +85,7 @@ public:
     FuelingRegistration& registration() { return m_registration; }
     PumpTableReader& reader() { return m_reader; }
     const QString& lMensagem() const { return m_lMensagem; }
+    const StationStatus& status() const { return m_status; }
 
 Q_SIGNALS:
     void captionChanged(const QString& caption);
@@ -106,6 +108,7 @@ private:
     BackOfficeObjects m_backOffice;
     EmailRequest m_email;
     FailureLog m_failures;
+    StationStatus m_status;
     FuelingRegistration m_registration;
     PumpTableReader m_reader;
     TotalizerReading m_reading;

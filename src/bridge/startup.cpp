@@ -132,6 +132,7 @@ Bridge::StartupOutcome Bridge::runStartup()
     // not there stops start-up like any other error of its steps.
     if (!QDir::setCurrent(m_ports.drives.driveFolder(u'C')))
         throw Error(ErrorNumber::DeviceUnavailable, QStringLiteral("Dispositivo não disponível: C:"));
+    m_status.started(m_settings.lCodigoEmpresa, current, gVersao);
     m_polling.start();
     return StartupOutcome::Running;
 }

@@ -59,6 +59,8 @@ public:
     void MoveNext();
     // The value of the current record's field of that name, without regard to case.
     FieldValue Fields(QStringView name) const;
+    // How many live records the last refresh read.
+    qint64 liveCount() const { return m_live.size(); }
     // The current record's position, to stand on it again with setBookmark until the next refresh.
     qint64 bookmark() const { return m_current; }
     void setBookmark(qint64 bookmark) { m_current = bookmark; }

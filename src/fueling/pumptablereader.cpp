@@ -16,12 +16,13 @@ Money notNegative(Money value, const char16_t* field)
 
 } // namespace
 
-PumpTableReader::PumpTableReader(
-    DataControl& dataNolvex, FuelingRegistration& registration, FailureLog& failures, const Clock& clock)
+PumpTableReader::PumpTableReader(DataControl& dataNolvex, FuelingRegistration& registration, FailureLog& failures,
+    const Clock& clock, StationStatus& status)
     : m_data(dataNolvex)
     , m_registration(registration)
     , m_failures(failures)
     , m_clock(clock)
+    , m_status(status)
 {
 }
 
@@ -37,6 +38,7 @@ void PumpTableReader::LoopBomba()
         // The cycle's common case, kept short: nothing waits in the table.
         if (m_data.Eof()) {
             m_failures.clear(lNomeArquivo);
+            m_status.nozzle(lBicoAtual, 0, QString(), QString());
             return;
         }
         while (!m_data.Eof()) {
@@ -51,14 +53,15 @@ void PumpTableReader::LoopBomba()
         m_registration.registerAll(batch, lNomeArquivo);
 
     QList<Failure> failures;
+    qsizetype deleted = 0;
     if (batch.commitFailure) {
         failures.append(*batch.commitFailure);
     } else {
         for (qsizetype i = 0; i < batch.outcomes.size(); ++i)
             m_registration.confirm(batch.fuelings[i], batch.outcomes[i]);
         try {
-            for (qsizetype i = 0; i < batch.outcomes.size(); ++i) {
-                m_data.setBookmark(bookmarks[i]);
+            for (; deleted < batch.outcomes.size(); ++deleted) {
+                m_data.setBookmark(bookmarks[deleted]);
                 m_data.Delete();
             }
         } catch (const Error& error) {
@@ -78,6 +81,31 @@ void PumpTableReader::LoopBomba()
         m_failures.clear(lNomeArquivo);
     for (const Failure& held : std::as_const(failures))
         m_registration.report(held);
+
+    const qint64 waiting = m_data.liveCount() - deleted;
+    QStringList reason;
+    if (!failures.isEmpty()) {
+        for (const QString& message : std::as_const(failures.last().messages))
+            reason << message.mid(message.startsWith(QStringLiteral(" - ")) ? 3 : 0).trimmed();
+    }
+    m_status.nozzle(lBicoAtual, int(waiting), waiting > 0 ? recordMoment(bookmarks.value(deleted, deleted)) : QString(),
+        reason.join(u' '));
+}
+
+QString PumpTableReader::recordMoment(qint64 bookmark)
+{
+    m_data.setBookmark(bookmark);
+    QStringList parts;
+    for (const char16_t* field : { PumpTable::Data, PumpTable::Hora }) {
+        try {
+            const FieldValue value = m_data.Fields(field);
+            parts << (value.type() == 'D' && value.text().size() == 8
+                    ? QDate::fromString(value.text(), u"yyyyMMdd").toString(u"yyyy-MM-dd")
+                    : value.text());
+        } catch (const Error&) {
+        }
+    }
+    return parts.join(u' ').trimmed();
 }
 
 Fueling PumpTableReader::readRecord(qint16& xFase)

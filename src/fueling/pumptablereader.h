@@ -1,6 +1,7 @@
 #pragma once
 
 #include "backoffice/backofficeobjects.h"
+#include "bridge/stationstatus.h"
 #include "dbase/datacontrol.h"
 #include "eventlog/failurelog.h"
 #include "fueling/fuelingregistration.h"
@@ -11,8 +12,8 @@
 // unregistered and in the table, or registered and found so when it is read again.
 class PumpTableReader {
 public:
-    PumpTableReader(
-        DataControl& dataNolvex, FuelingRegistration& registration, FailureLog& failures, const Clock& clock);
+    PumpTableReader(DataControl& dataNolvex, FuelingRegistration& registration, FailureLog& failures,
+        const Clock& clock, StationStatus& status);
 
     // Reads the table lNomeArquivo of nozzle lBicoAtual. Never throws: a failure is logged and
     // leaves the failing record, and those behind it, for the next cycle.
@@ -25,10 +26,13 @@ private:
     using Failure = FuelingRegistration::Failure;
 
     Fueling readRecord(qint16& xFase);
+    // The date and time of the record at the bookmark, as well as it reads.
+    QString recordMoment(qint64 bookmark);
     Failure failure(const Error& error, qint16 xFase) const;
 
     DataControl& m_data;
     FuelingRegistration& m_registration;
     FailureLog& m_failures;
     const Clock& m_clock;
+    StationStatus& m_status;
 };

@@ -365,7 +365,8 @@ private Q_SLOTS:
         int asked = 0;
         bool stoppedDuringCycle = true;
         m_station->clock.whenAsked = [&] {
-            stoppedDuringCycle = stoppedDuringCycle && !m_bridge->Timer1().isActive();
+            if (m_bridge->isCycleRunning())
+                stoppedDuringCycle = stoppedDuringCycle && !m_bridge->Timer1().isActive();
             // Nozzle 1's event line asks twice (its time, its file), then nozzle 2's: its fueling is
             // committed, its record not yet deleted.
             if (++asked == 3)

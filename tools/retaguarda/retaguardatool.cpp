@@ -2,6 +2,7 @@
 
 #include "backoffice/backofficeadmin.h"
 #include "backoffice/backofficedatabase.h"
+#include "backoffice/backofficestatus.h"
 #include "backoffice/tables.h"
 #include "bridge/bridge.h"
 #include "common/error.h"
@@ -35,6 +36,9 @@ const QString Usage = QStringLiteral(
     "  historico [--empresa N] [--bico N]         empresa,bico,data_hora,tipo,motivo,litros,antes,depois,\n"
     "                                             abastecimento_data,abastecimento_hora: cada mudança de encerrante\n"
     "  mensagens                                  as mensagens de e-mail da caixa de saída local\n"
+    "  situacao                                   cada posto: empresa,computador,versao,inicio,ultimo_ciclo,\n"
+    "                                             estado (parado quando o último ciclo tem mais de um minuto),\n"
+    "                                             retidos (registros à espera), bicos (bico=retidos ...)\n"
     "  fechamento --data AAAA-MM-DD [--empresa N] [--html ARQUIVO]\n"
     "                                             o fechamento do dia por bico: empresa,bico,produto,descricao,\n"
     "                                             encerrante_abertura,encerrante_fechamento,litros,abastecimentos,\n"
@@ -351,6 +355,15 @@ const QHash<QString, Entry>& commands()
                                 QStringLiteral("não foi possível gravar a página %1: %2")
                                     .arg(path, page.errorString()));
                     }
+                } } },
+        { QStringLiteral("situacao"),
+            { {}, {}, true,
+                [](const Command&, BackOfficeDatabase& database, QByteArray& out) {
+                    openExisting(database);
+                    out += csv({ { QStringLiteral("empresa"), QStringLiteral("computador"), QStringLiteral("versao"),
+                                     QStringLiteral("inicio"), QStringLiteral("ultimo_ciclo"), QStringLiteral("estado"),
+                                     QStringLiteral("retidos"), QStringLiteral("bicos") },
+                        BackOfficeStatus::lista(database, QDateTime::currentDateTime()) });
                 } } },
         { QStringLiteral("mensagens"),
             { {}, {}, true,
