@@ -52,7 +52,8 @@ TestStation::TestStation(const TestStation& chain)
     : drives(root.path())
 {
     makeFolders();
-    QFile::copy(chain.systemFolder() + QStringLiteral("/Retaguarda.INI"), systemFolder() + QStringLiteral("/Retaguarda.INI"));
+    QFile::copy(
+        chain.systemFolder() + QStringLiteral("/Retaguarda.INI"), systemFolder() + QStringLiteral("/Retaguarda.INI"));
     backOffice = std::make_unique<BackOfficeDatabase>(BackOfficeSettings::fromIni(drives));
 }
 
