@@ -9,6 +9,10 @@
 #include <QFileInfo>
 #include <QUrl>
 
+#ifndef Q_OS_WIN
+#include <unistd.h>
+#endif
+
 namespace {
 
 using Status = BackOfficeDatabase::Status;
@@ -155,6 +159,20 @@ void removeSqliteFiles(const QString& path)
         QFile::remove(path + QLatin1StringView(suffix));
 }
 
+void alignLogFiles(const QFileInfo& database)
+{
+#ifndef Q_OS_WIN
+    for (const char* suffix : { "-wal", "-shm" }) {
+        const QFileInfo log(database.filePath() + QLatin1StringView(suffix));
+        // Only our own files, and only to give back what the database itself now allows.
+        if (log.exists() && !log.isWritable() && log.ownerId() == uint(::geteuid()) && database.isWritable())
+            QFile::setPermissions(log.filePath(), database.permissions());
+    }
+#else
+    Q_UNUSED(database);
+#endif
+}
+
 // mode=rw opens an existing file and fails on a missing one: the driver's plain open would create
 // it, and a back-office that is not there must be noticed, not replaced by an empty one. A reader
 // asks for no write at all, so a user who may only read can list.
@@ -172,6 +190,10 @@ Outcome openSqlite(SqlConnection& connection, const QString& path, const Schema&
     if (!existed && !info.absoluteDir().exists())
         return { Status::Failed, QStringLiteral("a pasta %1 não existe").arg(info.absolutePath()) };
 
+    // SQLite makes its log and shared-memory files with the database's permissions of the moment:
+    // made while the database could not be written, they would keep it read-only once it can.
+    if (!readOnly && existed)
+        alignLogFiles(info);
     // A reader who may not create SQLite's shared-memory file beside the database cannot open it
     // in WAL mode at all; with no log file there either, everything committed is in the database
     // file itself, which is then read as it stands.
@@ -322,6 +344,10 @@ bool BackOfficeDatabase::openHere(Purpose purpose)
 {
     if (purpose == Purpose::Use && m_records && m_records->isOpen())
         return true;
+    constexpr qint64 RetryPauseMs = 5000;
+    if (purpose == Purpose::Use && m_status == Status::Failed && m_sinceFailedOpen.isValid()
+        && m_sinceFailedOpen.elapsed() < RetryPauseMs)
+        return false;
     if (const QString problem = m_settings.problem(); !problem.isEmpty()) {
         m_failure = QStringLiteral("Retaguarda.INI: %1").arg(problem);
         m_status = Status::BadSettings;
@@ -387,6 +413,7 @@ void BackOfficeDatabase::reportFailure(Status status, const QString& reason)
         m_records->close();
     m_status = status;
     m_failure = QStringLiteral("Retaguarda %1: %2").arg(m_settings.describe(), reason);
+    m_sinceFailedOpen.start();
 }
 
 void BackOfficeDatabase::failHere(const char* operation)

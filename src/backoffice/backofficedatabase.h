@@ -3,6 +3,7 @@
 #include "backoffice/backofficesettings.h"
 #include "backoffice/sqltable.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QMetaObject>
 #include <QSemaphore>
@@ -88,6 +89,9 @@ private:
     std::unique_ptr<SqlConnection> m_outbox;
     Status m_status = Status::Closed;
     QString m_failure;
+    // Since the last open that failed: a server that does not answer is asked again only after a
+    // pause, not by every table of every cycle, each waiting out the connection's time limit.
+    QElapsedTimer m_sinceFailedOpen;
     bool m_created = false;
     int m_versionFound = 0;
 };

@@ -151,15 +151,17 @@ private Q_SLOTS:
         QProcess bridge;
         startBridge(bridge, prefix);
         QTRY_VERIFY_WITH_TIMEOUT(logText().contains(QStringLiteral("somente leitura")), 20000);
-        QCOMPARE(m_station->fuelings(), QStringList());
+        // Looked at from the log and the table only: a connection of the test's own, as root, would
+        // make SQLite's side files for the database, ones the bridge may not write.
+        QVERIFY(!logText().contains(QStringLiteral("Gravado")));
         QCOMPARE(liveRecords(1), 1);
-        m_station->backOffice->close();
 
         QVERIFY(QFile::setPermissions(database, QFileDevice::Permissions(0x6666)));
-        QTRY_COMPARE_WITH_TIMEOUT(m_station->fuelings().size(), qsizetype(1), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(logText().contains(QStringLiteral("Gravado")), 20000);
         QTRY_COMPARE_WITH_TIMEOUT(liveRecords(1), 0, 10000);
-        QCOMPARE(m_station->totalizer(1), QStringLiteral("1020.0000"));
         stop(bridge);
+        QCOMPARE(m_station->fuelings().size(), 1);
+        QCOMPARE(m_station->totalizer(1), QStringLiteral("1020.0000"));
     }
 
     // The totalizer's history, written in the transaction of each change, shows every change start
