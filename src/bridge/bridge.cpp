@@ -17,10 +17,8 @@ Bridge::Bridge(const Ports& ports, QObject* parent)
     , m_polling(m_reader, m_failures, m_settings)
 {
     m_polling.setRequestCheck([this] { m_exchange.VerificaSolicitacaoExtra(); });
-    connect(&m_polling, &PollingCycle::cycleFinished, this, [this] {
-        m_status.cycleFinished();
-        Q_EMIT cycleFinished();
-    });
+    m_polling.setCycleEnd([this] { m_status.cycleFinished(); });
+    connect(&m_polling, &PollingCycle::cycleFinished, this, &Bridge::cycleFinished);
 }
 
 Bridge::~Bridge() = default;

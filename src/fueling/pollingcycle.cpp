@@ -30,6 +30,8 @@ void PollingCycle::Timer1_Timer()
         if (m_requestCheck)
             m_requestCheck();
     }
+    if (m_cycleEnd)
+        m_cycleEnd();
     m_timer1.start(PauseMs);
     m_running = false;
     Q_EMIT cycleFinished();

@@ -22,6 +22,10 @@ public:
 
     // What runs after the nozzle scan of every tenth cycle.
     void setRequestCheck(std::function<void()> check) { m_requestCheck = std::move(check); }
+    // What runs at the end of every cycle, before the timer is armed again. It may wait on the
+    // back-office in a nested event loop, so no cycle may start inside it: armed first, the timer
+    // would begin cycle after cycle inside each other for as long as the back-office is locked.
+    void setCycleEnd(std::function<void()> end) { m_cycleEnd = std::move(end); }
 
     // Enables the timer with its 30 ms, as start-up does on the computer the settings name.
     void start();
@@ -46,6 +50,7 @@ private:
     FailureLog& m_failures;
     const StationSettings& m_settings;
     std::function<void()> m_requestCheck;
+    std::function<void()> m_cycleEnd;
     QTimer m_timer1;
     bool m_running = false;
     QStringList m_tableNames;

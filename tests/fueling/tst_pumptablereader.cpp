@@ -386,6 +386,24 @@ private Q_SLOTS:
             QCOMPARE(m_station->pumpRecords(PumpTable::name(bico)), QStringList());
     }
 
+    // The end of a cycle may wait on the back-office in a nested event loop: no cycle may begin
+    // inside it, or a locked back-office piles cycle upon cycle on the stack while the lock lasts.
+    void noCycleBeginsInsideTheEndOfAnother()
+    {
+        start(0);
+        int depth = 0;
+        int deepest = 0;
+        int ends = 0;
+        m_bridge->polling().setCycleEnd([&] {
+            deepest = std::max(deepest, ++depth);
+            ++ends;
+            QTest::qWait(100);
+            --depth;
+        });
+        QTRY_VERIFY(ends >= 3);
+        QCOMPARE(deepest, 1);
+    }
+
     void requestCheckOnEveryTenthCycle()
     {
         start(0);
