@@ -6,11 +6,14 @@
 //     memory then;
 //  3. emptying a backlog of 10,000 fuelings over 8 nozzles, against plain SQL issuing the same
 //     durable statements, one transaction per fueling, on a database of the same kind;
-//  4. the resident memory over a million idle cycles without the pause between them.
+//  4. the resident memory over a million idle cycles without the pause between them;
+//  5. the station's status (its file and its back-office row), written on every change and every
+//     thirty seconds otherwise: one writing, and its share of the idle cycles it is spread over.
 //
 //   bench_fueling [IDLE_ROUNDS] [BACKLOG] [LONG_CYCLES]   (defaults: 3000, 10000, 1000000)
 
 #include "backoffice/backofficeadmin.h"
+#include "bridge/stationstatus.h"
 #include "common/plainsql.h"
 #include "dbase/dbfappender.h"
 #include "support/rawdbf.h"
@@ -22,6 +25,7 @@
 #include <QThread>
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <fcntl.h>
 #include <unistd.h>
 #include <vector>
@@ -80,7 +84,48 @@ void plainLoop(const QByteArrayList& paths)
     }
 }
 
-void idleCycles(int rounds)
+// The CPU time of the whole process, the back-office's thread included, in nanoseconds.
+qint64 processCpuNs()
+{
+    timespec now {};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+// The status is written when a nozzle starts or stops holding records, and otherwise once per
+// heartbeat: its cost per idle cycle is one writing spread over the cycles of a heartbeat.
+void statusWrites(int writes, double idleCycleUs)
+{
+    TestStation station;
+    auto bridge = startedBridge(station, IdleNozzles);
+    StationStatus status(station.drives, station.clock, *station.backOffice);
+    status.started(1, QStringLiteral("POSTO01"), QStringLiteral("bench"));
+    status.cycleFinished();
+    std::vector<qint64> wall;
+    std::vector<qint64> cpu;
+    QElapsedTimer timer;
+    for (int i = 0; i < writes; ++i) {
+        // A held record appears, then is gone: each is a change, so each cycle's end writes.
+        status.nozzle(1, (i + 1) % 2, QStringLiteral("2026-12-06 10:00:00"), QString());
+        const qint64 cpuStart = processCpuNs();
+        timer.start();
+        status.cycleFinished();
+        wall.push_back(timer.nsecsElapsed());
+        cpu.push_back(processCpuNs() - cpuStart);
+    }
+    const double wallUs = median(wall) / 1000.0;
+    const double cpuUs = median(cpu) / 1000.0;
+    const double cyclesPerHeartbeat
+        = double(StationStatus::HeartbeatMs) / (PollingCycle::PauseMs + idleCycleUs / 1000.0);
+    std::printf("status file and back-office row (%d writings, medians)\n", writes);
+    std::printf("  one writing                               %8.1f us   (%.1f us of CPU)\n", wallUs, cpuUs);
+    std::printf("  spread over the %.0f idle cycles of a heartbeat: %.2f us per cycle, %.1f %% of the idle cycle "
+                "(%.1f %% in CPU)\n",
+        cyclesPerHeartbeat, wallUs / cyclesPerHeartbeat, 100.0 * wallUs / cyclesPerHeartbeat / idleCycleUs,
+        100.0 * cpuUs / cyclesPerHeartbeat / idleCycleUs);
+}
+
+double idleCycles(int rounds)
 {
     TestStation empty;
     TestStation history;
@@ -147,6 +192,7 @@ void idleCycles(int rounds)
     const long withLong = residentKiB();
     std::printf("  resident memory, same bridge: empty tables %ld KiB, long tables %ld KiB (%+ld KiB)\n", withEmpty,
         withLong, withLong - withEmpty);
+    return emptyUs;
 }
 
 void backlog(int fuelings)
@@ -155,8 +201,6 @@ void backlog(int fuelings)
     TestStation station;
     auto bridge = startedBridge(station, Nozzles);
     const QDate day(2026, 12, 6);
-    const Money litres = Money::fromUnits(201250);
-    const Money total = Money::fromUnits(1205490);
     for (int bico = 1; bico <= Nozzles; ++bico) {
         QByteArrayList records;
         for (int i = bico - 1; i < fuelings; i += Nozzles) {
@@ -167,8 +211,6 @@ void backlog(int fuelings)
         if (!file.open(QIODevice::WriteOnly) || file.write(RawDbf::table(records)) < 0)
             std::exit(1);
     }
-    Q_UNUSED(litres);
-    Q_UNUSED(total);
 
     QElapsedTimer timer;
     timer.start();
@@ -229,7 +271,8 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "usage: bench_fueling [IDLE_ROUNDS] [BACKLOG] [LONG_CYCLES]\n");
         return 2;
     }
-    idleCycles(rounds);
+    const double idleCycleUs = idleCycles(rounds);
+    statusWrites(200, idleCycleUs);
     backlog(fuelings);
     if (cycles > 0)
         longRun(cycles);

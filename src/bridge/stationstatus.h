@@ -14,7 +14,9 @@
 class StationStatus {
 public:
     static inline const QString FilePath = SystemFolder + QStringLiteral("Situacao.json");
-    static constexpr qint64 HeartbeatMs = 5000;
+    // Half the minute after which a station shows as stopped: a running bridge never looks stopped,
+    // and a writing (two flushes to disk) is spread over a thousand idle cycles.
+    static constexpr qint64 HeartbeatMs = 30000;
 
     StationStatus(const Drives& drives, const Clock& clock, BackOfficeDatabase& backOffice);
 
