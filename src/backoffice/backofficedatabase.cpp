@@ -344,6 +344,8 @@ bool BackOfficeDatabase::openHere(Purpose purpose)
 {
     if (purpose == Purpose::Use && m_records && m_records->isOpen())
         return true;
+    if (m_records && m_records->inTransaction())
+        return false;
     constexpr qint64 RetryPauseMs = 5000;
     if (purpose == Purpose::Use && m_status == Status::Failed && m_sinceFailedOpen.isValid()
         && m_sinceFailedOpen.elapsed() < RetryPauseMs)
@@ -380,6 +382,10 @@ bool BackOfficeDatabase::openHere(Purpose purpose)
 SqlConnection& BackOfficeDatabase::records(const char* operation)
 {
     Q_ASSERT(QThread::currentThread() == &m_thread);
+    // A connection lost inside a transaction stays lost until the transaction ends: a fresh one
+    // would run the rest of its statements outside of it, and the transaction refers to the old.
+    if (m_records && m_records->inTransaction() && !m_records->isOpen())
+        SqlConnection::fail(operation, QStringLiteral("a conexão com o banco de dados caiu no meio da transação"));
     if (!openHere(Purpose::Use))
         failHere(operation);
     return *m_records;

@@ -208,10 +208,12 @@ SqlTransaction::SqlTransaction(SqlConnection& connection, const char* operation)
     m_connection.run(
         connection.engine() == SqlEngine::Sqlite ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN"),
         operation);
+    ++m_connection.m_transactions;
 }
 
 SqlTransaction::~SqlTransaction()
 {
+    --m_connection.m_transactions;
     if (!m_open)
         return;
     try {

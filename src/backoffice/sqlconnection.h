@@ -37,6 +37,8 @@ public:
     void close();
     // True between a successful open and close.
     bool isOpen() const { return m_database.isOpen(); }
+    // A transaction refers to the connection: it must not be replaced, even when lost.
+    bool inTransaction() const { return m_transactions > 0; }
     // What went wrong at the last failed open, in the same words as every other failure.
     QString lastError() const;
 
@@ -64,6 +66,8 @@ private:
     QSqlDatabase m_database;
     // Node-based, so a statement handed out stays where it is while others are prepared.
     std::map<QString, QSqlQuery> m_statements;
+    int m_transactions = 0;
+    friend class SqlTransaction;
 };
 
 // A write transaction that is rolled back unless committed. SQLite's IMMEDIATE takes the write

@@ -1,3 +1,4 @@
+#include "backoffice/backofficetransaction.h"
 #include "backoffice/sqlconnection.h"
 #include "dbase/pumptable.h"
 #include "support/teststation.h"
@@ -97,6 +98,33 @@ private Q_SLOTS:
                     (Money::fromUnits(10000000) + Money::fromUnits(litros.units() * PerNozzle)).toPlainText());
             }
         }
+    }
+
+    // The server ends the connection inside a transaction: the rest of the transaction fails on the
+    // lost connection rather than running on a fresh one outside of it, and the next use reconnects.
+    void connectionLostInsideATransaction()
+    {
+        TestStation station;
+        station.addNozzle(1, 1, "5.99", "1000");
+        clsConexao conexao(*station.backOffice);
+        clsEncerrante encerrante(*station.backOffice);
+        {
+            BackOfficeTransaction transaction(conexao);
+            transaction.begin();
+            QVERIFY(encerrante.Localiza(1, 1));
+            serverControl(QStringLiteral("restart"));
+            // Qt's driver marks the connection closed once statements have failed on it (here after
+            // the second): the third is the one that must not get a connection afresh.
+            for (int statement = 1; statement <= 3; ++statement) {
+                try {
+                    encerrante.Localiza(1, 1);
+                    QFAIL(qPrintable(QStringLiteral("statement %1 ran after the connection was lost").arg(statement)));
+                } catch (const Error&) {
+                }
+            }
+        }
+        QVERIFY(encerrante.Localiza(1, 1));
+        QCOMPARE(encerrante.EncerranteAtual.toPlainText(), QStringLiteral("1000.0000"));
     }
 
     // The server stops while sales arrive, comes back, then holds the totalizers locked: the sales
