@@ -62,11 +62,20 @@ void DataControl::Refresh()
 
     Table& table = tableFor(m_recordSource);
     // The path is resolved once: finding a name without regard to case lists the folder.
-    if (table.path.isEmpty())
+    if (table.path.isEmpty()) {
         table.path = QFile::encodeName(tablePath());
+        const qsizetype slash = table.path.lastIndexOf('/');
+        table.folder = table.path.left(std::max<qsizetype>(slash, 1));
+        table.fileName = table.path.mid(slash + 1);
+    }
+    if (table.idle && stillAtRest(table)) {
+        m_table = &table;
+        return;
+    }
     FileSnapshot before;
     const bool seen = FileSnapshot::take(table.path, before);
     if (seen && table.idle && *table.idle == before) {
+        table.restingSince = m_changes->now();
         m_table = &table;
         return;
     }
@@ -92,13 +101,34 @@ void DataControl::Refresh()
         }
         table.header.recordCount = header.recordCount;
         readLive(file, table);
-        if (seen && before.quiet && m_live.isEmpty())
+        if (seen && before.quiet && m_live.isEmpty()) {
             table.idle = before;
+            table.restingSince = m_changes->now();
+        }
     } catch (const Error&) {
         table = Table();
         throw;
     }
     m_table = &table;
+}
+
+bool DataControl::stillAtRest(Table& table)
+{
+    // Watched before the look that follows, so no write falls between the two unseen.
+    if (!m_changes->watch(table.folder))
+        return false;
+    // Between two refreshes of a table the kernel's report is read at least once: once per
+    // cycle over every table.
+    if (table.collectsSeen == m_collects) {
+        m_changes->collect();
+        ++m_collects;
+    }
+    table.collectsSeen = m_collects;
+    if (++table.looksSaved >= 10) {
+        table.looksSaved = 0;
+        return false;
+    }
+    return m_changes->lastChange(table.fileName) <= table.restingSince;
 }
 
 void DataControl::readLive(const TableFile& file, Table& table)

@@ -2,6 +2,7 @@
 
 #include "common/drives.h"
 #include "common/filesnapshot.h"
+#include "common/folderchanges.h"
 #include "dbase/dbffile.h"
 #include "dbase/fieldvalue.h"
 #include "dbase/tablefile.h"
@@ -24,7 +25,10 @@
 // close, however many records the table has held. That record is the proof nothing moved: when
 // the table was packed, cut short, replaced or rewritten, it is not what it was, and the table is
 // read again from its start. And a table the last refresh found without live records, quiet since,
-// is not even opened: a look at its file's times and size tells it has not been written.
+// is not even opened: a look at its file's times and size tells it has not been written. Where the
+// kernel reports the folder's changes, most of those looks are saved too: a table it has not seen
+// written is looked at only every tenth refresh, which catches what no report tells (a write
+// through a mapping, or on another machine's share) a few hundred milliseconds later.
 class DataControl {
 public:
     // At most this many live records per refresh: a table that holds more gives the rest at the
@@ -81,12 +85,17 @@ private:
         // Taken before the last read that found no live record, of a file quiet then: while the
         // file is as it was, it holds none still.
         std::optional<FileSnapshot> idle;
+        QByteArray folder, fileName; // of path
+        quint64 restingSince = 0; // the folder's changes up to the last look that found it idle
+        quint64 collectsSeen = 0; // the changes taken in when last refreshed
+        int looksSaved = 0;
     };
     struct Live {
         qint64 index;
         QByteArray bytes;
     };
 
+    bool stillAtRest(Table& table);
     QByteArrayView currentRecord() const;
     void readLive(const TableFile& file, Table& table);
 
@@ -97,6 +106,8 @@ private:
     Table& tableFor(const QString& source);
 
     std::vector<std::pair<QString, std::unique_ptr<Table>>> m_tables;
+    std::unique_ptr<FolderChanges> m_changes = std::make_unique<FolderChanges>();
+    quint64 m_collects = 0;
     // What the last refresh read; nothing of it survives the next refresh.
     Table* m_table = nullptr;
     QList<Live> m_live;
