@@ -9,13 +9,6 @@
 
 namespace {
 
-QProcessEnvironment environment(const QString& drives)
-{
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("AUTOQUORVAN_DRIVES"), drives);
-    return environment;
-}
-
 // What the bridge wrote to standard error once it has written the text, or by the time it ended.
 QByteArray waitForError(QProcess& bridge, const QByteArray& text)
 {
@@ -59,7 +52,8 @@ private Q_SLOTS:
         QFETCH(QByteArray, err);
         QTemporaryDir folder;
         const QString drives = folder.filePath(QStringLiteral("drives"));
-        QProcessEnvironment screenless = environment(drives);
+        QProcessEnvironment screenless = QProcessEnvironment::systemEnvironment();
+        screenless.insert(QStringLiteral("AUTOQUORVAN_DRIVES"), drives);
         for (const char* name : { "QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY" })
             screenless.remove(QString::fromLatin1(name));
         QProcess bridge;
@@ -83,7 +77,7 @@ private Q_SLOTS:
         QProcess first;
         QProcess second;
         for (QProcess* bridge : { &first, &second }) {
-            bridge->setProcessEnvironment(environment(station.drives.root()));
+            bridge->setProcessEnvironment(station.environment());
             bridge->setReadChannel(QProcess::StandardError);
         }
         first.start(QStringLiteral(AUTOQUORVAN_BRIDGE));

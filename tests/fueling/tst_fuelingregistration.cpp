@@ -17,31 +17,17 @@ private Q_SLOTS:
         QTest::addColumn<QString>("given"); // price, litres, total
         QTest::addColumn<QString>("registered"); // produto, unit price, litres, total
         QTest::addColumn<QString>("line");
-        QTest::newRow("given price keeps the given total") << 1 << "5 10 77.77"
-                                                           << "1 5.0000 10.0000 77.7700"
-                                                           << "";
-        QTest::newRow("stock price first: 2.5 x 0.333 gives 0.83") << 1 << "0 0.333 9"
-                                                                   << "1 2.5000 0.3330 0.8300"
-                                                                   << "";
-        QTest::newRow("stock price zero takes the product's: 3.999 x 10") << 2 << "0 10 1"
-                                                                          << "2 3.9990 10.0000 39.9900"
-                                                                          << "";
-        QTest::newRow("no stock item: total zero") << 3 << "0 0.333 9"
-                                                   << "3 0.0000 0.3330 0.0000"
-                                                   << " AutoAtualizaAbastecimento: - Estoque não cadastrado.";
-        QTest::newRow("half a cent rounds away from zero: 0.125 x 1") << 4 << "0 1 9"
-                                                                      << "4 0.1250 1.0000 0.1300"
-                                                                      << "";
-        QTest::newRow("no product: total zero") << 5 << "0 1 9"
-                                                << "99 0.0000 1.0000 0.0000"
-                                                << "";
-        QTest::newRow("unknown nozzle: product 0") << 9 << "0 1 9"
-                                                   << "0 0.0000 1.0000 0.0000"
-                                                   << "";
-        QTest::newRow("product beyond 16 bits: nothing registered")
-            << 6 << "0 1 1"
-            << ""
-            << " ERRO AutoAtualizaAbastecimento: - Estouro - lPassoDebugarErroAbast: - Err: 6";
+        const auto row = [](const char* name, int bico, const char* given, const char* registered,
+                             const char* line = "") { QTest::newRow(name) << bico << given << registered << line; };
+        row("given price keeps the given total", 1, "5 10 77.77", "1 5.0000 10.0000 77.7700");
+        row("stock price first: 2.5 x 0.333 gives 0.83", 1, "0 0.333 9", "1 2.5000 0.3330 0.8300");
+        row("stock price zero takes the product's: 3.999 x 10", 2, "0 10 1", "2 3.9990 10.0000 39.9900");
+        row("no stock item: total zero", 3, "0 0.333 9", "3 0.0000 0.3330 0.0000",
+            " AutoAtualizaAbastecimento: - Estoque não cadastrado.");
+        row("half a cent rounds away from zero: 0.125 x 1", 4, "0 1 9", "4 0.1250 1.0000 0.1300");
+        row("no product: total zero", 5, "0 1 9", "99 0.0000 1.0000 0.0000");
+        row("product beyond 16 bits: nothing registered", 6, "0 1 1", "",
+            " ERRO AutoAtualizaAbastecimento: - Estouro - lPassoDebugarErroAbast: - Err: 6");
     }
     void publicEntryCompletesPriceAndTotal()
     {
@@ -50,7 +36,6 @@ private Q_SLOTS:
         QFETCH(QString, registered);
         QFETCH(QString, line);
         TestStation station;
-        station.writeIni(TestStation::iniFor(4));
         // Nozzle n sells product n at a price of 1, nozzle 5 a product the back-office lacks and
         // nozzle 6 one whose code needs more than 16 bits. Product n: its price, and its stock
         // item's (none for product 3).
@@ -64,12 +49,11 @@ private Q_SLOTS:
         }
         station.addNozzle(5, 99, "1");
         station.addNozzle(6, 40000, "1");
-        Bridge bridge(station.ports());
-        QCOMPARE(bridge.Form_Load(), Bridge::StartupOutcome::Running);
+        QCOMPARE(station.start(4), Bridge::StartupOutcome::Running);
 
         station.clock.set(QDateTime(QDate(2026, 12, 7), QTime(9, 30, 15, 520)));
         const QStringList values = given.split(u' ');
-        bridge.AutoAtualizaAbastecimento(qint16(bico), *Money::fromText(values[0], u'.'),
+        station.bridge->AutoAtualizaAbastecimento(qint16(bico), *Money::fromText(values[0], u'.'),
             *Money::fromText(values[1], u'.'), *Money::fromText(values[2], u'.'));
         // The fueling gets the current date and time, not the last pump record's.
         const QString expected = QStringLiteral("%1 2026-12-07 09:30:15 %2").arg(bico).arg(registered);

@@ -1,7 +1,6 @@
 #include "backoffice/sqlconnection.h"
 #include "dbase/dbfappender.h"
 #include "support/rawdbf.h"
-#include "support/testfiles.h"
 #include "support/teststation.h"
 
 #include <QTest>
@@ -15,20 +14,11 @@ class TestPumpTableReader : public QObject {
 
 private:
     std::unique_ptr<TestStation> m_station;
-    std::unique_ptr<Bridge> m_bridge;
 
     QString table(const QString& name) const { return m_station->pumpFolder() + u'/' + name; }
-    void writeTable(const QString& name, const QByteArrayList& records)
-    {
-        TestFiles::write(table(name), RawDbf::table(records));
-    }
-    void start(int bicos)
-    {
-        m_station->writeIni(TestStation::iniFor(bicos));
-        m_bridge = std::make_unique<Bridge>(m_station->ports());
-        QCOMPARE(m_bridge->Form_Load(), Bridge::StartupOutcome::Running);
-    }
-    void cycle() { m_bridge->polling().Timer1_Timer(); }
+    void writeTable(const QString& name, const QByteArrayList& records) { m_station->writePumpTable(name, records); }
+    void start(int bicos) { QCOMPARE(m_station->start(bicos), Bridge::StartupOutcome::Running); }
+    void cycle() { m_station->cycle(); }
     // The log file holds every message behind the time; the list only the registrations. A message
     // ending in "…" is compared up to there: what follows is the database engine's own text.
     void compareLog(QStringList messages, const char* time = "14:05:31")
@@ -43,7 +33,7 @@ private:
         }
         QCOMPARE(lines, messages);
         if (QLatin1StringView(time) == "14:05:31")
-            QCOMPARE(m_bridge->EventLB().lines().mid(1), messages.filter(QStringLiteral("Gravado")));
+            QCOMPARE(m_station->bridge->EventLB().lines().mid(1), messages.filter(QStringLiteral("Gravado")));
     }
 
 private Q_SLOTS:
@@ -62,7 +52,7 @@ private Q_SLOTS:
     }
     void cleanup()
     {
-        m_bridge.reset();
+        m_station->bridge.reset();
         QCOMPARE(m_station->boxes.takeBoxes(), QList<RecordingMessageBox::Box>());
     }
 
@@ -150,7 +140,7 @@ private Q_SLOTS:
         compareLog(messages);
         QCOMPARE(m_station->fuelings(), fuelings);
         QCOMPARE(m_station->pumpRecords(tables.firstKey()).size(), left);
-        QCOMPARE(m_bridge->reader().lBicoAtual, qint16(bicos + 1));
+        QCOMPARE(m_station->bridge->reader().lBicoAtual, qint16(bicos + 1));
 
         m_station->clock.advance(3600);
         cycle();
@@ -160,30 +150,51 @@ private Q_SLOTS:
         compareLog(messages.mid(0, persisting), "15:05:31");
     }
 
-    // happening: "duplicate", "delete", or the actions of a trigger through which the back-office
-    // refuses (IGNORE) or fails (ABORT) the insert in each cycle, as a real database can, until
-    // repaired; meanwhile the record and the one behind it wait.
-    void registeredOnceWhateverHappensAfterTheInsert_data()
+    // happening: the record read twice ("duplicate"), its delete failing ("delete"), or what keeps a
+    // sale and its litres from being stored together for a cycle each: a trigger through which the
+    // back-office refuses (no message) or fails (the message) the insert or the totalizer's update
+    // ("table:" then the cycles' messages separated by "/"), or another program holding the
+    // totalizers locked ("lock"). Meanwhile nothing of the sales is stored and both records wait;
+    // then each is registered once, with its litres.
+    void registeredOnceWhateverHappens_data()
     {
         QTest::addColumn<QString>("happening");
         QTest::addColumn<QStringList>("messages");
         const QString refused = QStringLiteral("** ERRO ** Abastecimento Não Foi Incluído: Data=06/12/2026 - "
                                                "Hora=10:00:00 - Bico=1 - Valor Total=18");
-        const QString first = QStringLiteral("Gravado no Banco Bico-1   Total= 18,00");
-        const QString second = QStringLiteral("Gravado no Banco Bico-1   Total= 24,00");
-        QTest::newRow("record read twice") << "duplicate" << QStringList { first, second };
-        QTest::newRow("delete fails")
-            << "delete"
-            << QStringList { first, second, "ERRO LoopBomba: Erro Desconhecido! BOMBA01.DBF xFase=18",
-                   "ERRO: 3051 - Não foi possível abrir o arquivo '<pumps>/BOMBA01.DBF' (Is a directory)." };
-        QTest::newRow("back-office refuses twice") << "/" << QStringList { refused, first, second };
+        const QStringList registered { "Gravado no Banco Bico-1   Total= 18,00",
+            "Gravado no Banco Bico-1   Total= 24,00" };
+        QTest::newRow("record read twice") << "duplicate" << registered;
+        QTest::newRow("delete fails") << "delete"
+                                      << registered
+                + QStringList { "ERRO LoopBomba: Erro Desconhecido! BOMBA01.DBF xFase=18",
+                      "ERRO: 3051 - Não foi possível abrir o arquivo '<pumps>/BOMBA01.DBF' (Is a directory)." };
+        QTest::newRow("back-office refuses twice") << "abastecimentos:/" << QStringList { refused } + registered;
         QTest::newRow("back-office refuses, then fails")
-            << "/recusado pelo gatilho"
+            << "abastecimentos:/recusado pelo gatilho"
             << QStringList { refused,
-                   "ERRO AutoAtualTabeAbastecimento: clsAbastecimento.Inclui: o banco de dados recusou os valores: …",
-                   first, second };
+                   "ERRO AutoAtualTabeAbastecimento: clsAbastecimento.Inclui: o banco de dados recusou os valores: …" }
+                + registered;
+        QTest::newRow("totalizer update fails")
+            << "encerrantes:recusado"
+            << QStringList { "ERRO AutoAtualTabeEncerranteAtual: clsEncerrante.Altera: o banco de dados recusou os "
+                             "valores: …" }
+                + registered;
+        QTest::newRow("totalizer update skipped")
+            << "encerrantes:"
+            << QStringList { "ERRO AutoAtualTabeEncerranteAtual: Não foi possível alterar Encerrante Atual do bico=1" }
+                + registered;
+        // A server locks the totalizer's row; SQLite, the whole file from the start.
+        QTest::newRow("back-office locked by another program")
+            << "lock"
+            << QStringList { TestStation::onPostgres()
+                       ? "ERRO AutoAtualTabeEncerranteAtual: clsEncerrante.Localiza: o banco de dados está bloqueado "
+                         "por outro programa: …"
+                       : "ERRO AutoAtualTabeAbastecimento: clsConexao.Transacao: o banco de dados está bloqueado por "
+                         "outro programa: …" }
+                + registered;
     }
-    void registeredOnceWhateverHappensAfterTheInsert()
+    void registeredOnceWhateverHappens()
     {
         QFETCH(QString, happening);
         QFETCH(QStringList, messages);
@@ -210,11 +221,28 @@ private Q_SLOTS:
             QDir(path).removeRecursively();
             QFile::rename(path + QStringLiteral(".aside"), path);
         } else {
-            // The trigger refuses silently (no message) or fails with its message, once per cycle.
-            for (const QString& refusal : happening.split(u'/')) {
-                m_station->addTrigger(QStringLiteral("abastecimentos"), QStringLiteral("INSERT"), refusal);
+            BackOfficeDatabase other(m_station->backOffice->settings());
+            const auto onOther = [&other](const QStringList& statements) {
+                other.call([&] {
+                    for (const QString& statement : statements)
+                        other.records("teste").run(statement, "teste");
+                });
+            };
+            const QString target = happening.section(u':', 0, 0);
+            const QString event = target == u"abastecimentos" ? QStringLiteral("INSERT") : QStringLiteral("UPDATE");
+            for (const QString& refusal : happening.section(u':', 1).split(u'/')) {
+                if (happening == u"lock")
+                    onOther(TestStation::lockTotalizers());
+                else
+                    m_station->addTrigger(target, event, refusal);
                 cycle();
-                m_station->dropTrigger(QStringLiteral("abastecimentos"));
+                QCOMPARE(m_station->fuelings(), QStringList());
+                QCOMPARE(m_station->totalizer(1), QStringLiteral("1000.0000"));
+                QCOMPARE(m_station->pumpRecords(name).size(), 2);
+                if (happening == u"lock")
+                    onOther({ QStringLiteral("ROLLBACK") });
+                else
+                    m_station->dropTrigger(target);
             }
         }
         cycle();
@@ -226,65 +254,6 @@ private Q_SLOTS:
         QCOMPARE(m_station->totalizer(1), QStringLiteral("1007.0000"));
         QCOMPARE(
             m_station->query("SELECT campo19 FROM abastecimentos ORDER BY id"), QStringList({ "-30000", "-40000" }));
-    }
-
-    // fault: what keeps the sale and its litres from being stored together; both wait in the pump
-    // table, and are there once after the fault clears.
-    // fault: the message of a trigger refusing the totalizer's update, none for one that skips it
-    // silently, or "lock": another program holds the totalizers locked.
-    void faultHoldsTheSaleWithItsLitres_data()
-    {
-        QTest::addColumn<QString>("fault");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("totalizer update fails")
-            << "recusado"
-            << "ERRO AutoAtualTabeEncerranteAtual: clsEncerrante.Altera: o banco de dados recusou os valores: …";
-        QTest::newRow("totalizer update skipped")
-            << ""
-            << "ERRO AutoAtualTabeEncerranteAtual: Não foi possível alterar Encerrante Atual do bico=1";
-        QTest::newRow("back-office locked by another program")
-            << "lock"
-            << (TestStation::onPostgres()
-                       // A server locks the totalizer's row; SQLite, the whole file from the start.
-                       ? "ERRO AutoAtualTabeEncerranteAtual: clsEncerrante.Localiza: o banco de dados está bloqueado "
-                         "por "
-                         "outro programa: …"
-                       : "ERRO AutoAtualTabeAbastecimento: clsConexao.Transacao: o banco de dados está bloqueado por "
-                         "outro "
-                         "programa: …");
-    }
-    void faultHoldsTheSaleWithItsLitres()
-    {
-        QFETCH(QString, fault);
-        QFETCH(QString, message);
-        const QByteArrayList records { record("20261206", "10:00:00", "3", "18") };
-        writeTable(QStringLiteral("BOMBA01.DBF"), records);
-        start(1);
-        BackOfficeDatabase other(m_station->backOffice->settings());
-        const auto onOther = [&other](const QStringList& statements) {
-            other.call([&] {
-                for (const QString& statement : statements)
-                    other.records("teste").run(statement, "teste");
-            });
-        };
-        if (fault == u"lock")
-            onOther(TestStation::lockTotalizers());
-        else
-            m_station->addTrigger(QStringLiteral("encerrantes"), QStringLiteral("UPDATE"), fault);
-        cycle();
-        QCOMPARE(m_station->fuelings(), QStringList());
-        QCOMPARE(m_station->totalizer(1), QStringLiteral("1000.0000"));
-        QCOMPARE(m_station->pumpRecords(QStringLiteral("BOMBA01.DBF")).size(), 1);
-        compareLog({ message });
-
-        if (fault == u"lock")
-            onOther({ QStringLiteral("ROLLBACK") });
-        else
-            m_station->dropTrigger(QStringLiteral("encerrantes"));
-        cycle();
-        QCOMPARE(m_station->fuelings(), QStringList { "1 2026-12-06 10:00:00 1 5.9990 3.0000 18.0000" });
-        QCOMPARE(m_station->totalizer(1), QStringLiteral("1003.0000"));
-        QCOMPARE(m_station->pumpRecords(QStringLiteral("BOMBA01.DBF")), QStringList());
     }
 
     // A second sale under the key of a registered one stays and is reported; the sale read again is
@@ -365,8 +334,8 @@ private Q_SLOTS:
         int asked = 0;
         bool stoppedDuringCycle = true;
         m_station->clock.whenAsked = [&] {
-            if (m_bridge->isCycleRunning())
-                stoppedDuringCycle = stoppedDuringCycle && !m_bridge->Timer1().isActive();
+            if (m_station->bridge->isCycleRunning())
+                stoppedDuringCycle = stoppedDuringCycle && !m_station->bridge->Timer1().isActive();
             // Nozzle 1's event line asks twice (its time, its file), then nozzle 2's: its fueling is
             // committed, its record not yet deleted.
             if (++asked == 3)
@@ -375,7 +344,7 @@ private Q_SLOTS:
         cycle();
         m_station->clock.whenAsked = nullptr;
         QVERIFY(stoppedDuringCycle);
-        QVERIFY(m_bridge->Timer1().isActive() && m_bridge->Timer1().interval() == 30);
+        QVERIFY(m_station->bridge->Timer1().isActive() && m_station->bridge->Timer1().interval() == 30);
         QCOMPARE(m_station->pumpRecords(PumpTable::name(3)).size(), 1);
         cycle();
         compareLog({ "Gravado no Banco Bico-1   Total= 6,00", "ERRO ConverteAutomacao: Erro Desconhecido!",
@@ -394,7 +363,7 @@ private Q_SLOTS:
         int depth = 0;
         int deepest = 0;
         int ends = 0;
-        m_bridge->polling().setCycleEnd([&] {
+        m_station->bridge->polling().setCycleEnd([&] {
             deepest = std::max(deepest, ++depth);
             ++ends;
             QTest::qWait(100);
@@ -402,21 +371,6 @@ private Q_SLOTS:
         });
         QTRY_VERIFY(ends >= 3);
         QCOMPARE(deepest, 1);
-    }
-
-    void requestCheckOnEveryTenthCycle()
-    {
-        start(0);
-        const QString request = m_station->exchangeFolder() + QStringLiteral("/Solicitacao.txt");
-        TestFiles::write(request, "Comando=AUTOMACAO LEITURA ENCERRANTE\r\n");
-        for (int i = 1; i <= 9; ++i)
-            cycle();
-        QVERIFY(QFile::exists(request));
-        cycle();
-        QVERIFY(!QFile::exists(request));
-        // Counted afresh, so that the twentieth cycle checks again; the timer is re-armed after each cycle.
-        QCOMPARE(m_bridge->polling().lContadorTimer, qint16(0));
-        QVERIFY(m_bridge->Timer1().isActive() && m_bridge->Timer1().interval() == 30);
     }
 };
 
