@@ -111,21 +111,6 @@ private Q_SLOTS:
         QCOMPARE(bars, QStringList({ "8/1/10.0000", "9/1/20.0000", "15/1/5.0000", "23/2/4.0000" }));
     }
 
-    // A registration that fails after its totalizer's change leaves neither the fueling, the new
-    // totalizer nor its history row.
-    void historyInTheRegistrationsTransaction()
-    {
-        writeTable(1, { record("20261206", "08:10:00", "10", "60") });
-        start(1);
-        m_station->addTrigger(
-            QStringLiteral("encerrantes_historico"), QStringLiteral("INSERT"), QStringLiteral("cheio"));
-        m_station->cycle();
-        QCOMPARE(m_station->fuelings(), QStringList());
-        QCOMPARE(m_station->totalizer(1), QStringLiteral("1000.0000"));
-        QCOMPARE(m_station->query(QStringLiteral("SELECT count(*) FROM encerrantes_historico WHERE bico = 1")),
-            QStringList { "1" });
-    }
-
     // The status file and the station's row follow a held record: it appears with its reason and
     // goes once the record is registered. A bridge whose last cycle is old shows as stopped.
     void statusFollowsHeldRecords()

@@ -50,7 +50,7 @@ private Q_SLOTS:
     }
 
     // Field values as other programs store them (the plain ones, blank ones and a time that is none
-    // are read in the pump table reader's tests). stored: type letter, colon, text. conversion: what
+    // are read in the fueling tests). stored: type letter, colon, text. conversion: what
     // the pump table reader asks of the field. expected: its text, "-" for no date (the reader takes
     // today), or the number of the error raised.
     void fieldValues_data()
@@ -62,7 +62,6 @@ private Q_SLOTS:
         QTest::newRow("Data impossible") << "D:20261340" << 'D' << QString("#13");
         QTest::newRow("Data letters") << "C:ontem" << 'D' << QString("#13");
         QTest::newRow("Data as text") << "C:16/03/2026" << 'D' << QString("16/03/2026");
-        QTest::newRow("Data as short text") << "C:6/12/26" << 'D' << QString("06/12/2026");
         QTest::newRow("Data as a time alone") << "C:14:03:22" << 'D' << QString("#13");
         QTest::newRow("Hora padded with NULs") << QString::fromLatin1("C:14:03\0\0\0", 10) << 'H' << "14:03:00";
         QTest::newRow("Hora as a D field") << "D:20260316" << 'H' << QString("16/03/2026");
@@ -85,7 +84,7 @@ private Q_SLOTS:
     }
 
     // file: the table's bytes, or "no folder" for no table and not even its folder (a missing table is
-    // the pump table reader's row; a dBASE III table with memo is the one python3-dbf writes below).
+    // a fueling test's row; a dBASE III table with memo is the one python3-dbf writes below).
     // expected: the records joined by "/", or the error raised, @ standing for C:'s folder "wdn".
     void reads_data()
     {
@@ -120,7 +119,6 @@ private Q_SLOTS:
             QVERIFY(QDir(folder()).removeRecursively());
         else
             TestFiles::write(table(), file);
-        // The refresh raises what the table's state calls for; the station's query lists its records.
         QCOMPARE(
             outcome([this] { return control(), m_station->pumpRecords(QStringLiteral("BOMBA01")).join(u'/'); }, true),
             expected.replace(u'@', m_station->onC(QStringLiteral("wdn"))));

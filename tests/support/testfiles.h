@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QProcessEnvironment>
 #include <QString>
+#include <QTest>
 #include <functional>
 
 // Small helpers for tests that work on real files and programs.
@@ -17,3 +18,9 @@ QString run(const QString& program, const QStringList& arguments,
 // described.
 QString outcome(const std::function<QString()>& action, bool described = false);
 } // namespace TestFiles
+
+// A row of a data-driven test: its name, then a value for each column.
+template <typename... Values> void row(const char* name, Values... values)
+{
+    (QTest::newRow(name) << ... << values);
+}

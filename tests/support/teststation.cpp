@@ -141,9 +141,8 @@ void TestStation::addNozzle(qint16 bico, qint32 produto, const char* preco, cons
 QStringList TestStation::fuelings() const
 {
     QStringList rows;
-    const QStringList columns { QStringLiteral("bico"), QStringLiteral("data"), QStringLiteral("hora"),
-        QStringLiteral("produto"), QStringLiteral("valor_unitario"), QStringLiteral("quantidade"),
-        QStringLiteral("valor_total") };
+    const QStringList columns
+        = QStringLiteral("bico data hora produto valor_unitario quantidade valor_total").split(u' ');
     for (const QStringList& row :
         BackOfficeAdmin::listagem(*backOffice, Tables::abastecimentos(), {}, QStringLiteral("id"), columns).rows)
         rows += row.join(u' ');

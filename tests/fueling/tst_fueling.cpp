@@ -1,6 +1,8 @@
+#include "backoffice/backofficeadmin.h"
 #include "backoffice/sqlconnection.h"
 #include "dbase/dbfappender.h"
 #include "support/rawdbf.h"
+#include "support/testfiles.h"
 #include "support/teststation.h"
 
 #include <QTest>
@@ -9,7 +11,9 @@ using RawDbf::record;
 // Table name to its records; no records: the table is missing.
 using Tables = QMap<QString, QByteArrayList>;
 
-class TestPumpTableReader : public QObject {
+// The fuelings' way from the pump tables into the back-office, each polling cycle, and the
+// window's public entry for one fueling.
+class TestFueling : public QObject {
     Q_OBJECT
 
 private:
@@ -152,52 +156,43 @@ private Q_SLOTS:
 
     // happening: the record read twice ("duplicate"), its delete failing ("delete"), or what keeps a
     // sale and its litres from being stored together for a cycle each: a trigger through which the
-    // back-office refuses (no message) or fails (the message) the insert or the totalizer's update
-    // ("table:" then the cycles' messages separated by "/"), or another program holding the
-    // totalizers locked ("lock"). Meanwhile nothing of the sales is stored and both records wait;
-    // then each is registered once, with its litres.
+    // back-office refuses (no message) or fails (the message) the insert, the totalizer's update or
+    // its history row ("table:" then the cycles' messages separated by "/"), or another program
+    // holding the totalizers locked ("lock"). Meanwhile nothing of the sales is stored and both
+    // records wait; then each is registered once, with its litres. failure: the lines that say why.
     void registeredOnceWhateverHappens_data()
     {
         QTest::addColumn<QString>("happening");
-        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<QStringList>("failure");
+        using L = QStringList;
         const QString refused = QStringLiteral("** ERRO ** Abastecimento Não Foi Incluído: Data=06/12/2026 - "
                                                "Hora=10:00:00 - Bico=1 - Valor Total=18");
-        const QStringList registered { "Gravado no Banco Bico-1   Total= 18,00",
-            "Gravado no Banco Bico-1   Total= 24,00" };
-        QTest::newRow("record read twice") << "duplicate" << registered;
-        QTest::newRow("delete fails") << "delete"
-                                      << registered
-                + QStringList { "ERRO LoopBomba: Erro Desconhecido! BOMBA01.DBF xFase=18",
-                      "ERRO: 3051 - Não foi possível abrir o arquivo '<pumps>/BOMBA01.DBF' (Is a directory)." };
-        QTest::newRow("back-office refuses twice") << "abastecimentos:/" << QStringList { refused } + registered;
-        QTest::newRow("back-office refuses, then fails")
-            << "abastecimentos:/recusado pelo gatilho"
-            << QStringList { refused,
-                   "ERRO AutoAtualTabeAbastecimento: clsAbastecimento.Inclui: o banco de dados recusou os valores: …" }
-                + registered;
-        QTest::newRow("totalizer update fails")
-            << "encerrantes:recusado"
-            << QStringList { "ERRO AutoAtualTabeEncerranteAtual: clsEncerrante.Altera: o banco de dados recusou os "
-                             "valores: …" }
-                + registered;
-        QTest::newRow("totalizer update skipped")
-            << "encerrantes:"
-            << QStringList { "ERRO AutoAtualTabeEncerranteAtual: Não foi possível alterar Encerrante Atual do bico=1" }
-                + registered;
+        const QString totalizerRefused = QStringLiteral(
+            "ERRO AutoAtualTabeEncerranteAtual: clsEncerrante.Altera: o banco de dados recusou os valores: …");
+        row("record read twice", "duplicate", L());
+        row("delete fails", "delete",
+            L { "ERRO LoopBomba: Erro Desconhecido! BOMBA01.DBF xFase=18",
+                "ERRO: 3051 - Não foi possível abrir o arquivo '<pumps>/BOMBA01.DBF' (Is a directory)." });
+        row("back-office refuses twice", "abastecimentos:/", L { refused });
+        row("back-office refuses, then fails", "abastecimentos:/recusado pelo gatilho",
+            L { refused,
+                "ERRO AutoAtualTabeAbastecimento: clsAbastecimento.Inclui: o banco de dados recusou os valores: …" });
+        row("totalizer update fails", "encerrantes:recusado", L { totalizerRefused });
+        row("totalizer update skipped", "encerrantes:",
+            L { "ERRO AutoAtualTabeEncerranteAtual: Não foi possível alterar Encerrante Atual do bico=1" });
+        row("totalizer's history refused", "encerrantes_historico:cheio", L { totalizerRefused });
         // A server locks the totalizer's row; SQLite, the whole file from the start.
-        QTest::newRow("back-office locked by another program")
-            << "lock"
-            << QStringList { TestStation::onPostgres()
-                       ? "ERRO AutoAtualTabeEncerranteAtual: clsEncerrante.Localiza: o banco de dados está bloqueado "
-                         "por outro programa: …"
-                       : "ERRO AutoAtualTabeAbastecimento: clsConexao.Transacao: o banco de dados está bloqueado por "
-                         "outro programa: …" }
-                + registered;
+        row("back-office locked by another program", "lock",
+            L { TestStation::onPostgres()
+                    ? "ERRO AutoAtualTabeEncerranteAtual: clsEncerrante.Localiza: o banco de dados está bloqueado por "
+                      "outro programa: …"
+                    : "ERRO AutoAtualTabeAbastecimento: clsConexao.Transacao: o banco de dados está bloqueado por "
+                      "outro programa: …" });
     }
     void registeredOnceWhateverHappens()
     {
         QFETCH(QString, happening);
-        QFETCH(QStringList, messages);
+        QFETCH(QStringList, failure);
         const QString name = QStringLiteral("BOMBA01.DBF");
         const QString path = table(name);
         const QByteArrayList records { record("20261206", "10:00:00", "3", "18"),
@@ -229,7 +224,7 @@ private Q_SLOTS:
                 });
             };
             const QString target = happening.section(u':', 0, 0);
-            const QString event = target == u"abastecimentos" ? QStringLiteral("INSERT") : QStringLiteral("UPDATE");
+            const QString event = target == u"encerrantes" ? QStringLiteral("UPDATE") : QStringLiteral("INSERT");
             for (const QString& refusal : happening.section(u':', 1).split(u'/')) {
                 if (happening == u"lock")
                     onOther(TestStation::lockTotalizers());
@@ -246,7 +241,10 @@ private Q_SLOTS:
             }
         }
         cycle();
-        compareLog(messages);
+        // The deletes fail after the registrations; every other failure comes before them.
+        const QStringList registered { "Gravado no Banco Bico-1   Total= 18,00",
+            "Gravado no Banco Bico-1   Total= 24,00" };
+        compareLog(happening == u"delete" ? registered + failure : failure + registered);
         QCOMPARE(m_station->fuelings(),
             QStringList(
                 { "1 2026-12-06 10:00:00 1 5.9990 3.0000 18.0000", "1 2026-12-06 10:05:00 1 5.9990 4.0000 24.0000" }));
@@ -297,7 +295,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("hora");
         QTest::addColumn<bool>("registeredBeforeMidnight");
         QTest::addColumn<QString>("registered");
-        QTest::newRow("today") << QTime(14, 5, 31) << "08:00:00" << false << "2026-12-07 08:00:00";
         QTest::newRow("pump clock an hour ahead: still today")
             << QTime(14, 5, 31) << "15:05:00" << false << "2026-12-07 15:05:00";
         QTest::newRow("read after midnight: yesterday, registered once")
@@ -372,7 +369,57 @@ private Q_SLOTS:
         QTRY_VERIFY(ends >= 3);
         QCOMPARE(deepest, 1);
     }
+
+    // The window's public entry for a caller with its own fueling, the price left at zero taken
+    // from the stock item or the product of the nozzle. produto, estoque: their prices, "-" for
+    // none. given: price, litres, total; registered: produto, unit price, litres, total.
+    void publicEntryCompletesPriceAndTotal_data()
+    {
+        QTest::addColumn<int>("bico");
+        QTest::addColumn<QString>("produto");
+        QTest::addColumn<QString>("estoque");
+        QTest::addColumn<QString>("given");
+        QTest::addColumn<QString>("registered");
+        QTest::addColumn<QString>("line");
+        const QString none;
+        row("given price keeps the given total", 1, "9", "2.5", "5 10 77.77", "1 5.0000 10.0000 77.7700", none);
+        row("stock price first: 2.5 x 0.333 gives 0.83", 1, "9", "2.5", "0 0.333 9", "1 2.5000 0.3330 0.8300", none);
+        row("stock price zero takes the product's: 3.999 x 10", 1, "3.999", "0", "0 10 1", "1 3.9990 10.0000 39.9900",
+            none);
+        row("no stock item: total zero", 1, "2.5", "-", "0 0.333 9", "1 0.0000 0.3330 0.0000",
+            " AutoAtualizaAbastecimento: - Estoque não cadastrado.");
+        row("half a cent rounds away from zero: 0.125 x 1", 1, "0.125", "0", "0 1 9", "1 0.1250 1.0000 0.1300", none);
+        row("no product: total zero", 1, "-", "-", "0 1 9", "1 0.0000 1.0000 0.0000", none);
+        row("product beyond 16 bits: nothing registered", 4, "-", "-", "0 1 1", "",
+            " ERRO AutoAtualizaAbastecimento: - Estouro - lPassoDebugarErroAbast: - Err: 6");
+    }
+    void publicEntryCompletesPriceAndTotal()
+    {
+        QFETCH(int, bico);
+        QFETCH(QString, produto);
+        QFETCH(QString, estoque);
+        QFETCH(QString, given);
+        QFETCH(QString, registered);
+        QFETCH(QString, line);
+        const auto money = [](const QString& text) { return *Money::fromText(text, u'.'); };
+        if (produto != u"-")
+            BackOfficeAdmin::gravaProduto(*m_station->backOffice, 1, money(produto), QString());
+        if (estoque != u"-")
+            BackOfficeAdmin::gravaEstoque(*m_station->backOffice, 1, 1, money(estoque));
+        start(4);
+        m_station->clock.set(QDateTime(QDate(2026, 12, 7), QTime(9, 30, 15, 520)));
+        const QStringList values = given.split(u' ');
+        m_station->bridge->AutoAtualizaAbastecimento(
+            qint16(bico), money(values[0]), money(values[1]), money(values[2]));
+        // The fueling gets the current date and time, not the last pump record's.
+        QCOMPARE(m_station->fuelings(),
+            registered.isEmpty()
+                ? QStringList()
+                : QStringList { QStringLiteral("%1 2026-12-07 09:30:15 %2").arg(bico).arg(registered) });
+        QCOMPARE(m_station->logLines().filter(QStringLiteral("AutoAtualizaAbastecimento")),
+            line.isEmpty() ? QStringList() : QStringList { QStringLiteral("09:30:15") + line });
+    }
 };
 
-QTEST_GUILESS_MAIN(TestPumpTableReader)
-#include "tst_pumptablereader.moc"
+QTEST_GUILESS_MAIN(TestFueling)
+#include "tst_fueling.moc"
