@@ -355,7 +355,6 @@ private Q_SLOTS:
         QTest::newRow("missing argument") << QStringList { "bico", "1", "3", "7" };
         QTest::newRow("extra argument") << QStringList { "encerrante", "1", "3", "5", "9" };
         QTest::newRow("nozzle beyond 16 bits") << QStringList { "encerrante", "1", "40000", "1" };
-        QTest::newRow("nozzle 0") << QStringList { "encerrante", "1", "0", "1" };
         QTest::newRow("company -1") << QStringList { "encerrante", "-1", "3", "1" };
         QTest::newRow("product 0") << QStringList { "produto", "0", "1" };
         QTest::newRow("product the bridge cannot hold") << QStringList { "produto", "40000", "1" };
