@@ -9,13 +9,6 @@
 
 namespace {
 
-QProcessEnvironment environment(const QString& drives)
-{
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("AUTOQUORVAN_DRIVES"), drives);
-    return environment;
-}
-
 // What the bridge wrote to standard error once it has written the text, or by the time it ended.
 QByteArray waitForError(QProcess& bridge, const QByteArray& text)
 {
@@ -36,15 +29,14 @@ class TestBridgeProcess : public QObject {
 
 private Q_SLOTS:
     // Answered without a screen (no display and no platform named, so a window could not even be
-    // tried), without the lock and without touching a file.
+    // tried), without the lock and without touching a file. The installed package's test asks for
+    // the version the same way.
     void commandLine_data()
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QByteArray>("out");
         QTest::addColumn<QByteArray>("err");
-        QTest::newRow("version") << QStringList { "--version" } << 0 << QByteArray("autoquorvan 2.08.08-a\n")
-                                 << QByteArray();
         QTest::newRow("help") << QStringList { "--help" } << 0 << QByteArray("uso: autoquorvan [--help | --version]\n")
                               << QByteArray();
         QTest::newRow("unknown argument after a good one")
@@ -59,7 +51,8 @@ private Q_SLOTS:
         QFETCH(QByteArray, err);
         QTemporaryDir folder;
         const QString drives = folder.filePath(QStringLiteral("drives"));
-        QProcessEnvironment screenless = environment(drives);
+        QProcessEnvironment screenless = QProcessEnvironment::systemEnvironment();
+        screenless.insert(QStringLiteral("AUTOQUORVAN_DRIVES"), drives);
         for (const char* name : { "QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY" })
             screenless.remove(QString::fromLatin1(name));
         QProcess bridge;
@@ -83,7 +76,7 @@ private Q_SLOTS:
         QProcess first;
         QProcess second;
         for (QProcess* bridge : { &first, &second }) {
-            bridge->setProcessEnvironment(environment(station.drives.root()));
+            bridge->setProcessEnvironment(station.environment());
             bridge->setReadChannel(QProcess::StandardError);
         }
         first.start(QStringLiteral(AUTOQUORVAN_BRIDGE));

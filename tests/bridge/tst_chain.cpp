@@ -16,22 +16,6 @@ class TestChain : public QObject {
     Q_OBJECT
 
 private:
-    static QProcessEnvironment environment(const TestStation& station)
-    {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("AUTOQUORVAN_DRIVES"), station.root.path());
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("*.warning=false"));
-        return environment;
-    }
-    static void appendFuelings(
-        QProcess& pump, const TestStation& station, int bico, int count, int intervalMs, const QString& litros)
-    {
-        pump.start(QStringLiteral(AUTOQUORVAN_BOMBA),
-            { station.pumpFolder(), QString::number(bico), QStringLiteral("--quantidade"), QString::number(count),
-                QStringLiteral("--intervalo-ms"), QString::number(intervalMs), QStringLiteral("--litros"), litros,
-                QStringLiteral("--valor"), QStringLiteral("10") });
-    }
     // Runs pg_ctl on the test server without holding the event loop.
     static void serverControl(const QString& action)
     {
@@ -60,19 +44,14 @@ private Q_SLOTS:
         for (TestStation& station : stations) {
             ++empresa;
             station.writeIni(TestStation::iniFor(Nozzles, QSysInfo::machineHostName().toLatin1(), empresa));
-            for (qint16 bico = 1; bico <= Nozzles; ++bico) {
-                station.addNozzle(bico, 1, "5.99", "1000", qint16(empresa));
-                QProcess::execute(QStringLiteral(AUTOQUORVAN_BOMBA),
-                    { station.pumpFolder(), QString::number(bico), QStringLiteral("--quantidade"),
-                        QStringLiteral("0") });
-            }
+            station.addPumps(Nozzles, QStringLiteral(AUTOQUORVAN_BOMBA), qint16(empresa));
             QProcess& bridge = bridges.emplace_back();
-            bridge.setProcessEnvironment(environment(station));
+            bridge.setProcessEnvironment(station.environment());
             bridge.setProcessChannelMode(QProcess::ForwardedErrorChannel);
             bridge.start(QStringLiteral(AUTOQUORVAN_BRIDGE), {});
             for (int bico = 1; bico <= Nozzles; ++bico)
-                appendFuelings(
-                    pumps.emplace_back(), station, bico, PerNozzle, 10, QStringLiteral("%1.%2").arg(bico).arg(empresa));
+                station.startPump(pumps.emplace_back(), QStringLiteral(AUTOQUORVAN_BOMBA), bico, PerNozzle, 10,
+                    QStringLiteral("%1.%2").arg(bico).arg(empresa));
         }
         TestStation& central = stations.front();
         const QString counts = QStringLiteral("SELECT count(*) FROM abastecimentos");
@@ -135,15 +114,9 @@ private Q_SLOTS:
         constexpr int Nozzles = 4;
         constexpr int PerNozzle = 60;
         TestStation station;
-        station.writeIni(TestStation::iniFor(Nozzles));
-        for (qint16 bico = 1; bico <= Nozzles; ++bico) {
-            station.addNozzle(bico, 1, "5.99", "1000");
-            QProcess::execute(QStringLiteral(AUTOQUORVAN_BOMBA),
-                { station.pumpFolder(), QString::number(bico), QStringLiteral("--quantidade"), QStringLiteral("0") });
-        }
+        station.addPumps(Nozzles, QStringLiteral(AUTOQUORVAN_BOMBA));
         station.backOffice->setResponsive(true);
-        Bridge bridge(station.ports());
-        QCOMPARE(bridge.Form_Load(), Bridge::StartupOutcome::Running);
+        QCOMPARE(station.start(Nozzles), Bridge::StartupOutcome::Running);
 
         qint64 longestStall = 0;
         QElapsedTimer sinceTick;
@@ -154,7 +127,8 @@ private Q_SLOTS:
 
         std::array<QProcess, Nozzles> pumps;
         for (int bico = 1; bico <= Nozzles; ++bico)
-            appendFuelings(pumps[bico - 1], station, bico, PerNozzle, 100, QStringLiteral("%1.5").arg(bico));
+            station.startPump(pumps[bico - 1], QStringLiteral(AUTOQUORVAN_BOMBA), bico, PerNozzle, 100,
+                QStringLiteral("%1.5").arg(bico));
         QTest::qWait(1000);
         serverControl(QStringLiteral("stop"));
         QTest::qWait(3000);

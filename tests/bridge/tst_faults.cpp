@@ -19,29 +19,17 @@ class TestFaults : public QObject {
 
 private:
     std::unique_ptr<TestStation> m_station;
-    QProcessEnvironment m_environment;
 
-    // A station whose settings name this computer, with nozzles 1 to n selling at 5.99 from a
-    // totalizer of 1000, and no connection of the test's own left open.
+    // A station whose settings name this computer, with nozzles 1 to n.
     void setUpStation(int nozzles)
     {
         m_station = std::make_unique<TestStation>();
         m_station->writeIni(TestStation::iniFor(nozzles, QSysInfo::machineHostName().toLatin1()));
-        for (qint16 bico = 1; bico <= nozzles; ++bico) {
-            m_station->addNozzle(bico, 1, "5.99", "1000");
-            QProcess::execute(QStringLiteral(AUTOQUORVAN_BOMBA),
-                { m_station->pumpFolder(), QString::number(bico), QStringLiteral("--quantidade"),
-                    QStringLiteral("0") });
-        }
-        m_station->backOffice->close();
-        m_environment = QProcessEnvironment::systemEnvironment();
-        m_environment.insert(QStringLiteral("AUTOQUORVAN_DRIVES"), m_station->root.path());
-        m_environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        m_environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("*.warning=false"));
+        m_station->addPumps(nozzles, QStringLiteral(AUTOQUORVAN_BOMBA));
     }
     void startBridge(QProcess& bridge, const QStringList& prefix = {})
     {
-        bridge.setProcessEnvironment(m_environment);
+        bridge.setProcessEnvironment(m_station->environment());
         bridge.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         if (prefix.isEmpty())
             bridge.start(QStringLiteral(AUTOQUORVAN_BRIDGE), {});
@@ -51,11 +39,8 @@ private:
     }
     void appendFuelings(QProcess& pump, int bico, int count, int intervalMs)
     {
-        pump.setProcessEnvironment(m_environment);
-        pump.start(QStringLiteral(AUTOQUORVAN_BOMBA),
-            { m_station->pumpFolder(), QString::number(bico), QStringLiteral("--quantidade"), QString::number(count),
-                QStringLiteral("--intervalo-ms"), QString::number(intervalMs), QStringLiteral("--litros"),
-                QStringLiteral("%1.125").arg(bico), QStringLiteral("--valor"), QStringLiteral("10") });
+        m_station->startPump(
+            pump, QStringLiteral(AUTOQUORVAN_BOMBA), bico, count, intervalMs, QStringLiteral("%1.125").arg(bico));
     }
     int liveRecords(int nozzles) const
     {
@@ -177,12 +162,9 @@ private Q_SLOTS:
         appendFuelings(pump, 1, Fuelings, 40);
         int sets = 0;
         while (pump.state() != QProcess::NotRunning) {
-            QProcess tool;
-            tool.setProcessEnvironment(m_environment);
-            tool.start(QStringLiteral(AUTOQUORVAN_RETAGUARDA),
-                { QStringLiteral("encerrante"), QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("5000") });
-            QVERIFY(tool.waitForFinished(20000));
-            QCOMPARE(tool.exitCode(), 0);
+            QCOMPARE(TestFiles::run(QStringLiteral(AUTOQUORVAN_RETAGUARDA), { "encerrante", "1", "1", "5000" },
+                         m_station->environment()),
+                "0 ");
             ++sets;
             QTest::qWait(300);
         }

@@ -1,4 +1,5 @@
 #include "backoffice/backofficeadmin.h"
+#include "dbase/pumptable.h"
 #include "support/rawdbf.h"
 #include "support/testfiles.h"
 #include "support/teststation.h"
@@ -19,28 +20,15 @@ class TestOperations : public QObject {
 
 private:
     std::unique_ptr<TestStation> m_station;
-    std::unique_ptr<Bridge> m_bridge;
 
     QString tool(const QStringList& arguments)
     {
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("AUTOQUORVAN_DRIVES"), m_station->root.path());
-        process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(RETAGUARDA_TOOL), arguments);
-        process.waitForFinished(60000);
-        return QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
+        return TestFiles::run(QStringLiteral(RETAGUARDA_TOOL), arguments, m_station->environment());
     }
-    void start(int bicos)
-    {
-        m_station->writeIni(TestStation::iniFor(bicos));
-        m_bridge = std::make_unique<Bridge>(m_station->ports());
-        QCOMPARE(m_bridge->Form_Load(), Bridge::StartupOutcome::Running);
-    }
+    void start(int bicos) { QCOMPARE(m_station->start(bicos), Bridge::StartupOutcome::Running); }
     void writeTable(int bico, const QByteArrayList& records)
     {
-        TestFiles::write(m_station->pumpFolder() + QStringLiteral("/BOMBA%1.DBF").arg(bico, 2, 10, QChar(u'0')),
-            RawDbf::table(records));
+        m_station->writePumpTable(PumpTable::name(bico), records);
     }
     QJsonObject statusFile() const
     {
@@ -62,7 +50,7 @@ private Q_SLOTS:
     }
     void cleanup()
     {
-        m_bridge.reset();
+        m_station->bridge.reset();
         QCOMPARE(m_station->boxes.takeBoxes(), QList<RecordingMessageBox::Box>());
     }
 
@@ -78,7 +66,7 @@ private Q_SLOTS:
         writeTable(3, { record("20261206", "23:59:30", "4", "20") });
         m_station->clock.set(QDateTime(QDate(2026, 12, 7), QTime(0, 1)));
         start(3);
-        m_bridge->polling().Timer1_Timer();
+        m_station->cycle();
         QCOMPARE(m_station->fuelings().size(), 5);
         BackOfficeAdmin::gravaEncerrante(*m_station->backOffice, 1, 2, Money::fromUnits(15000000),
             QStringLiteral("bico trocado"), QDateTime(QDate(2026, 12, 6), QTime(12, 0)));
@@ -86,7 +74,7 @@ private Q_SLOTS:
         const QString header = "empresa,bico,produto,descricao,encerrante_abertura,encerrante_fechamento,litros,"
                                "abastecimentos,valor_total,diferenca\r\n";
         QCOMPARE(tool({ "fechamento", "--data", "2026-12-06" }),
-            header + "1,1,1,Gasolina,1000.0000,1015.0000,15.0000,2,90.0000,0.0000\r\n"
+            "0 " + header + "1,1,1,Gasolina,1000.0000,1015.0000,15.0000,2,90.0000,0.0000\r\n"
                 + "1,2,1,Gasolina,1000.0000,1500.0000,20.0000,1,120.0000,480.0000\r\n"
                 + "1,3,2,Etanol,1000.0000,1004.0000,4.0000,1,20.0000,0.0000\r\n");
         QCOMPARE(
@@ -123,21 +111,6 @@ private Q_SLOTS:
         QCOMPARE(bars, QStringList({ "8/1/10.0000", "9/1/20.0000", "15/1/5.0000", "23/2/4.0000" }));
     }
 
-    // A registration that fails after its totalizer's change leaves neither the fueling, the new
-    // totalizer nor its history row.
-    void historyInTheRegistrationsTransaction()
-    {
-        writeTable(1, { record("20261206", "08:10:00", "10", "60") });
-        start(1);
-        m_station->addTrigger(
-            QStringLiteral("encerrantes_historico"), QStringLiteral("INSERT"), QStringLiteral("cheio"));
-        m_bridge->polling().Timer1_Timer();
-        QCOMPARE(m_station->fuelings(), QStringList());
-        QCOMPARE(m_station->totalizer(1), QStringLiteral("1000.0000"));
-        QCOMPARE(m_station->query(QStringLiteral("SELECT count(*) FROM encerrantes_historico WHERE bico = 1")),
-            QStringList { "1" });
-    }
-
     // The status file and the station's row follow a held record: it appears with its reason and
     // goes once the record is registered. A bridge whose last cycle is old shows as stopped.
     void statusFollowsHeldRecords()
@@ -146,7 +119,7 @@ private Q_SLOTS:
         m_station->clock.set(QDateTime::currentDateTime());
         start(1);
         m_station->addTrigger(QStringLiteral("abastecimentos"), QStringLiteral("INSERT"), QString());
-        m_bridge->polling().Timer1_Timer();
+        m_station->cycle();
         const QJsonObject held = statusFile();
         QCOMPARE(held.value(QStringLiteral("empresa")).toInt(), 1);
         QCOMPARE(held.value(QStringLiteral("computador")).toString(), QStringLiteral("POSTO01"));
@@ -160,7 +133,7 @@ private Q_SLOTS:
 
         m_station->dropTrigger(QStringLiteral("abastecimentos"));
         m_station->clock.set(QDateTime::currentDateTime().addSecs(-120));
-        m_bridge->polling().Timer1_Timer();
+        m_station->cycle();
         QCOMPARE(statusFile().value(QStringLiteral("bicos")).toArray(), QJsonArray());
         QVERIFY2(tool({ "situacao" }).contains(QStringLiteral(",parado,0,\r\n")), qPrintable(tool({ "situacao" })));
     }

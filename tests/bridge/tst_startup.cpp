@@ -2,12 +2,9 @@
 #include "support/testfiles.h"
 #include "support/teststation.h"
 
-#include <QProcess>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
-#include <QThread>
-#include <cstdio>
 
 using Box = RecordingMessageBox::Box;
 using Outcome = Bridge::StartupOutcome;
@@ -88,7 +85,6 @@ private Q_SLOTS:
         row("8.5 nozzles rounds to 8", Normal, "8.5", "2", same, {}, Running, 8, 2);
         row("9.5 nozzles and EmpresaGlobal 1.5 round to 10 and 2", Normal, "9.5", "1.5", same, {}, Running, 10, 2);
         row("12 bicos", Normal, "12 bicos", "2", same, {}, Running, 12, 2);
-        row("abc nozzles", Normal, "abc", "2", same, {}, Running, 0, 2);
         row("40000 nozzles beyond 16 bits", Normal, "40000", "2", same, { OverflowBox }, End, 0, 0);
         row("EmpresaGlobal 0.4 passes, stores 0", Normal, "8", "0.4", same, {}, Running, 8, 0);
         row("EmpresaGlobal -3", Normal, "8", "-3", same, {}, Running, 8, -3);
@@ -186,56 +182,17 @@ private Q_SLOTS:
     void unloadStopsPollingAndWritesTwoEvents()
     {
         TestStation station;
-        station.writeIni(TestStation::iniFor(1));
         station.addNozzle(1, 1, "1", "1234.5");
-        Bridge bridge(station.ports());
-        QCOMPARE(bridge.Form_Load(), Outcome::Running);
-        bridge.cmdEncerrante_Click();
-        bridge.Form_Unload();
-        QVERIFY(!bridge.Timer1().isActive());
+        QCOMPARE(station.start(1), Outcome::Running);
+        station.bridge->cmdEncerrante_Click();
+        station.bridge->Form_Unload();
+        QVERIFY(!station.bridge->Timer1().isActive());
         const QStringList lines { "14:05:31 - Bico-1   Encerrante= 1,234.50",
             "14:05:31 - Objetos de Automação finalizados" };
-        QCOMPARE(bridge.EventLB().lines().mid(1), lines);
+        QCOMPARE(station.bridge->EventLB().lines().mid(1), lines);
         QCOMPARE(station.logLines(), lines + QStringList { "14:05:31 - Finalizando AutoQuorvan" });
-    }
-
-    void secondProcessRefusedAndDeadCopyTakenOver()
-    {
-        QTemporaryDir folder;
-        const auto start = [&](QProcess& process) {
-            process.start(QCoreApplication::applicationFilePath(), { QStringLiteral("--lock"), folder.path() });
-            return process.waitForReadyRead(10000) ? process.readLine().trimmed() : QByteArray("no answer");
-        };
-        QProcess first, second, third;
-        QCOMPARE(start(first), QByteArray("locked"));
-        QCOMPARE(start(second), QByteArray("refused"));
-        QVERIFY(second.waitForFinished(10000));
-        // A copy that dies without cleaning up leaves its lock file behind.
-        first.kill();
-        QVERIFY(first.waitForFinished(10000));
-        QVERIFY(QFile::exists(folder.filePath(QStringLiteral("autoquorvan.lock"))));
-        QCOMPARE(start(third), QByteArray("locked"));
-        third.kill();
-        third.waitForFinished(10000);
     }
 };
 
-int main(int argc, char* argv[])
-{
-    QCoreApplication application(argc, argv);
-    // The program reduced to its single-instance lock, so that copies run as real processes: it
-    // prints "locked" and holds the lock until killed, or prints "refused" and ends.
-    if (argc == 3 && qstrcmp(argv[1], "--lock") == 0) {
-        SingleInstance instance(QString::fromLocal8Bit(argv[2]));
-        const bool locked = instance.acquire() == SingleInstance::Result::Acquired;
-        std::puts(locked ? "locked" : "refused");
-        std::fflush(stdout);
-        while (locked)
-            QThread::sleep(1);
-        return 1;
-    }
-    TestStartup test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_GUILESS_MAIN(TestStartup)
 #include "tst_startup.moc"

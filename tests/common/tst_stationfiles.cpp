@@ -10,15 +10,6 @@
 #include <QTest>
 #include <functional>
 
-namespace {
-
-template <typename... Values> void row(const char* name, Values... values)
-{
-    (QTest::newRow(name) << ... << values);
-}
-
-} // namespace
-
 // The station's files as the system names and writes them: drives, Windows-1252 text, INI settings.
 class TestStationFiles : public QObject {
     Q_OBJECT

@@ -2,20 +2,12 @@
 #include "common/datevalue.h"
 #include "common/error.h"
 #include "common/money.h"
+#include "support/testfiles.h"
 
 #include <QTest>
 #include <limits>
 
-namespace {
-
-template <typename... Values> void row(const char* name, Values... values)
-{
-    (QTest::newRow(name) << ... << values);
-}
-
-const QLocale Brazil(QLocale::Portuguese, QLocale::Brazil);
-
-} // namespace
+static const QLocale Brazil(QLocale::Portuguese, QLocale::Brazil);
 
 // The values every fueling carries: money, date values, and the numbers read from the settings.
 class TestValues : public QObject {

@@ -42,14 +42,14 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("addresses");
         QTest::addColumn<QStringList>("results");
         QTest::addColumn<QStringList>("boxes");
-        QTest::newRow("first ipv4 after an ipv6") << 0 << QStringList { "fe80::1", "172.16.4.20", "10.0.0.9" }
-                                                  << QStringList { "POSTO01", "172.16.4.20" } << QStringList();
-        QTest::newRow("name refused") << 36 << QStringList() << QStringList { "", "" }
-                                      << QStringList { "Windows Sockets error 36 não é possivel obter nome do Host.",
-                                             "Ocorre um erro de Socket : 36 , não é possivel obter nome do Host." };
-        QTest::newRow("name does not resolve")
-            << 0 << QStringList() << QStringList { "POSTO01", "" }
-            << QStringList { "Windows Sockets não esta respondendo. não é possivel obter nome do Host" };
+        using L = QStringList;
+        row("first ipv4 after an ipv6", 0, L { "fe80::1", "172.16.4.20", "10.0.0.9" }, L { "POSTO01", "172.16.4.20" },
+            L());
+        row("name refused", 36, L(), L { "", "" },
+            L { "Windows Sockets error 36 não é possivel obter nome do Host.",
+                "Ocorre um erro de Socket : 36 , não é possivel obter nome do Host." });
+        row("name does not resolve", 0, L(), L { "POSTO01", "" },
+            L { "Windows Sockets não esta respondendo. não é possivel obter nome do Host" });
     }
     void looksUpNameAndAddress()
     {

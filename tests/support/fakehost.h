@@ -7,13 +7,8 @@ class FakeHost final : public HostSystem {
 public:
     HostName name { QStringLiteral("POSTO01"), 0 };
     QList<QHostAddress> addresses { QHostAddress(QStringLiteral("10.0.0.5")) };
-    mutable int nameLookups = 0;
 
-    HostName localHostName() const override
-    {
-        ++nameLookups;
-        return name;
-    }
+    HostName localHostName() const override { return name; }
     QList<QHostAddress> addressesOf(const QString& hostName) const override
     {
         return hostName == name.name ? addresses : QList<QHostAddress>();

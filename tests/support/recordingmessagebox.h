@@ -17,7 +17,6 @@ public:
     };
 
     QList<Box> takeBoxes();
-    const QList<Box>& boxes() const { return m_boxes; }
     // Runs while a box is "open", to act as the operator would meanwhile.
     std::function<void(const Box&)> whileOpen;
 

@@ -4,6 +4,8 @@
 #include "backoffice/sqlconnection.h"
 #include "backoffice/tables.h"
 #include "dbase/datacontrol.h"
+#include "dbase/pumptable.h"
+#include "support/rawdbf.h"
 #include "support/testfiles.h"
 
 #include <QDir>
@@ -17,20 +19,15 @@
 
 namespace {
 
-QString environment(const char* name)
-{
-    return qEnvironmentVariable(name);
-}
-
 // Creates or drops a database on the test server, through a connection of the test's own.
 void onServer(const QString& statement)
 {
     const QString name = QUuid::createUuid().toString(QUuid::Id128);
     {
         QSqlDatabase server = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
-        server.setHostName(environment("AUTOQUORVAN_TEST_PG_HOST"));
-        server.setPort(environment("AUTOQUORVAN_TEST_PG_PORT").toInt());
-        server.setUserName(environment("AUTOQUORVAN_TEST_PG_USER"));
+        server.setHostName(qEnvironmentVariable("AUTOQUORVAN_TEST_PG_HOST"));
+        server.setPort(qEnvironmentVariable("AUTOQUORVAN_TEST_PG_PORT").toInt());
+        server.setUserName(qEnvironmentVariable("AUTOQUORVAN_TEST_PG_USER"));
         server.setDatabaseName(QStringLiteral("postgres"));
         if (!server.open())
             qFatal("the test server does not answer: %s", qPrintable(server.lastError().text()));
@@ -45,7 +42,7 @@ void onServer(const QString& statement)
 
 bool TestStation::onPostgres()
 {
-    return environment("AUTOQUORVAN_TEST_ENGINE") == u"postgresql";
+    return qEnvironmentVariable("AUTOQUORVAN_TEST_ENGINE") == u"postgresql";
 }
 
 TestStation::TestStation(const TestStation& chain)
@@ -71,10 +68,10 @@ TestStation::TestStation()
         m_database = QStringLiteral("estacao_%1").arg(QRandomGenerator::global()->generate64(), 0, 16);
         onServer(QStringLiteral("CREATE DATABASE %1").arg(m_database));
         TestFiles::write(systemFolder() + QStringLiteral("/Retaguarda.INI"),
-            "[RETAGUARDA]\r\nDriver=PostgreSQL\r\nServidor=" + environment("AUTOQUORVAN_TEST_PG_HOST").toLocal8Bit()
-                + "\r\nPorta=" + environment("AUTOQUORVAN_TEST_PG_PORT").toLatin1()
-                + "\r\nBanco=" + m_database.toLatin1()
-                + "\r\nUsuario=" + environment("AUTOQUORVAN_TEST_PG_USER").toLatin1() + "\r\nSSL=disable\r\n");
+            "[RETAGUARDA]\r\nDriver=PostgreSQL\r\nServidor="
+                + qEnvironmentVariable("AUTOQUORVAN_TEST_PG_HOST").toLocal8Bit() + "\r\nPorta="
+                + qEnvironmentVariable("AUTOQUORVAN_TEST_PG_PORT").toLatin1() + "\r\nBanco=" + m_database.toLatin1()
+                + "\r\nUsuario=" + qEnvironmentVariable("AUTOQUORVAN_TEST_PG_USER").toLatin1() + "\r\nSSL=disable\r\n");
     }
     BackOfficeDatabase(BackOfficeSettings::fromIni(drives)).create();
     // A handle of its own for the bridge, opened only when the bridge asks.
@@ -83,6 +80,7 @@ TestStation::TestStation()
 
 TestStation::~TestStation()
 {
+    bridge.reset();
     backOffice.reset();
     if (!m_database.isEmpty())
         onServer(QStringLiteral("DROP DATABASE %1 WITH (FORCE)").arg(m_database));
@@ -105,6 +103,18 @@ QByteArray TestStation::iniFor(int bicos, const QByteArray& computer, int empres
            "Computador com automacao="
         + computer + "\r\n[OUTRAS]\r\nQuantidade de Bicos=" + QByteArray::number(bicos) + "\r\nCodigo da Empresa="
         + QByteArray::number(empresa) + "\r\nNome da Empresa=Auto Posto Jo\xE3o de Barro\r\nEmpresaGlobal=1\r\n";
+}
+
+Bridge::StartupOutcome TestStation::start(int bicos)
+{
+    writeIni(iniFor(bicos));
+    bridge = std::make_unique<Bridge>(ports());
+    return bridge->Form_Load();
+}
+
+void TestStation::writePumpTable(const QString& name, const QByteArrayList& records) const
+{
+    TestFiles::write(pumpFolder() + u'/' + name, RawDbf::table(records));
 }
 
 QByteArray TestStation::logFile() const
@@ -131,9 +141,8 @@ void TestStation::addNozzle(qint16 bico, qint32 produto, const char* preco, cons
 QStringList TestStation::fuelings() const
 {
     QStringList rows;
-    const QStringList columns { QStringLiteral("bico"), QStringLiteral("data"), QStringLiteral("hora"),
-        QStringLiteral("produto"), QStringLiteral("valor_unitario"), QStringLiteral("quantidade"),
-        QStringLiteral("valor_total") };
+    const QStringList columns
+        = QStringLiteral("bico data hora produto valor_unitario quantidade valor_total").split(u' ');
     for (const QStringList& row :
         BackOfficeAdmin::listagem(*backOffice, Tables::abastecimentos(), {}, QStringLiteral("id"), columns).rows)
         rows += row.join(u' ');
@@ -214,4 +223,32 @@ QStringList TestStation::lockTotalizers()
     if (!onPostgres())
         return { QStringLiteral("BEGIN IMMEDIATE") };
     return { QStringLiteral("BEGIN"), QStringLiteral("LOCK TABLE encerrantes IN EXCLUSIVE MODE") };
+}
+
+QProcessEnvironment TestStation::environment() const
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("AUTOQUORVAN_DRIVES"), root.path());
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("*.warning=false"));
+    return environment;
+}
+
+void TestStation::addPumps(int nozzles, const QString& writer, qint16 empresa)
+{
+    for (qint16 bico = 1; bico <= nozzles; ++bico) {
+        addNozzle(bico, 1, "5.99", "1000", empresa);
+        QProcess::execute(
+            writer, { pumpFolder(), QString::number(bico), QStringLiteral("--quantidade"), QStringLiteral("0") });
+    }
+    backOffice->close();
+}
+
+void TestStation::startPump(
+    QProcess& pump, const QString& writer, int bico, int count, int intervalMs, const QString& litros) const
+{
+    pump.start(writer,
+        { pumpFolder(), QString::number(bico), QStringLiteral("--quantidade"), QString::number(count),
+            QStringLiteral("--intervalo-ms"), QString::number(intervalMs), QStringLiteral("--litros"), litros,
+            QStringLiteral("--valor"), QStringLiteral("10") });
 }

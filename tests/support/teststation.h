@@ -7,6 +7,7 @@
 #include "support/fakehost.h"
 #include "support/recordingmessagebox.h"
 
+#include <QProcess>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -35,6 +36,11 @@ public:
     static QByteArray iniFor(int bicos, const QByteArray& computer = "POSTO01", int empresa = 1);
     // What a bridge of this station is built with.
     Ports ports() { return { clock, boxes, drives, host, *backOffice }; }
+    // Starts `bridge` with the default settings for the nozzles; a cycle of it, its timer aside.
+    Bridge::StartupOutcome start(int bicos);
+    void cycle() { bridge->polling().Timer1_Timer(); }
+    // A pump table in the pump folder by its file name, built byte by byte.
+    void writePumpTable(const QString& name, const QByteArrayList& records) const;
     // The hourly log file of the clock's current hour.
     QByteArray logFile() const;
     // Its lines, without the start-up line.
@@ -62,12 +68,23 @@ public:
     // Statements that make another connection hold the totalizers locked until ROLLBACK.
     static QStringList lockTotalizers();
 
+    // The station's real programs as processes: they find its drives, and neither a screen nor Qt's
+    // warnings get in the way.
+    QProcessEnvironment environment() const;
+    // Nozzles 1 to n of the company selling at 5.99 from a totalizer of 1000, each with the empty
+    // pump table the writer makes, and no connection of the test's own left open.
+    void addPumps(int nozzles, const QString& writer, qint16 empresa = 1);
+    // The writer appending count fuelings of the litres (total 10) to a nozzle's table, one every intervalMs.
+    void startPump(
+        QProcess& pump, const QString& writer, int bico, int count, int intervalMs, const QString& litros) const;
+
     QTemporaryDir root;
     Drives drives;
     FakeClock clock;
     RecordingMessageBox boxes;
     FakeHost host;
     std::unique_ptr<BackOfficeDatabase> backOffice;
+    std::unique_ptr<Bridge> bridge;
 
 private:
     void makeFolders();

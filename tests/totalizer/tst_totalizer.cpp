@@ -1,5 +1,4 @@
 #include "backoffice/sqlconnection.h"
-#include "support/rawdbf.h"
 #include "support/testfiles.h"
 #include "support/teststation.h"
 
@@ -196,21 +195,20 @@ private Q_SLOTS:
         QCOMPARE(t.boxes.takeBoxes(), QList<Box>());
     }
 
-    // The running bridge looks for a request only on the tenth tick of its polling cycle.
-    void answeredOnTheTenthTick()
+    // The running bridge looks for a request only on every tenth tick of its polling cycle.
+    void answeredOnEveryTenthTick()
     {
         Station t;
-        t.writeIni(TestStation::iniFor(1));
-        TestFiles::write(t.pumpFolder() + QStringLiteral("/BOMBA01.DBF"), RawDbf::table({}));
+        t.writePumpTable(QStringLiteral("BOMBA01.DBF"), {});
+        QCOMPARE(t.start(1), Bridge::StartupOutcome::Running);
         const QDir folder(t.exchangeFolder());
-        TestFiles::write(folder.filePath("Solicitacao.txt"), Request);
-        Bridge bridge(t.ports());
-        QCOMPARE(bridge.Form_Load(), Bridge::StartupOutcome::Running);
-
-        for (int tick = 1; tick <= 9; ++tick)
-            bridge.polling().Timer1_Timer();
-        QCOMPARE(exchangeFiles(folder), (Files { { "Solicitacao.txt", Request } }));
-        bridge.polling().Timer1_Timer();
+        const QString request = folder.filePath("Solicitacao.txt");
+        for (int tick = 1; tick <= 20; ++tick) {
+            if (tick % 10 == 1)
+                TestFiles::write(request, Request);
+            t.cycle();
+            QCOMPARE(QFile::exists(request), tick % 10 != 0);
+        }
         QCOMPARE(exchangeFiles(folder), (Files { { "Resposta.txt", Ok } }));
         QCOMPARE(t.boxes.takeBoxes(), QList<Box>());
     }

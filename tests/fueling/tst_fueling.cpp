@@ -1,3 +1,4 @@
+#include "backoffice/backofficeadmin.h"
 #include "backoffice/sqlconnection.h"
 #include "dbase/dbfappender.h"
 #include "support/rawdbf.h"
@@ -10,25 +11,18 @@ using RawDbf::record;
 // Table name to its records; no records: the table is missing.
 using Tables = QMap<QString, QByteArrayList>;
 
-class TestPumpTableReader : public QObject {
+// The fuelings' way from the pump tables into the back-office, each polling cycle, and the
+// window's public entry for one fueling.
+class TestFueling : public QObject {
     Q_OBJECT
 
 private:
     std::unique_ptr<TestStation> m_station;
-    std::unique_ptr<Bridge> m_bridge;
 
     QString table(const QString& name) const { return m_station->pumpFolder() + u'/' + name; }
-    void writeTable(const QString& name, const QByteArrayList& records)
-    {
-        TestFiles::write(table(name), RawDbf::table(records));
-    }
-    void start(int bicos)
-    {
-        m_station->writeIni(TestStation::iniFor(bicos));
-        m_bridge = std::make_unique<Bridge>(m_station->ports());
-        QCOMPARE(m_bridge->Form_Load(), Bridge::StartupOutcome::Running);
-    }
-    void cycle() { m_bridge->polling().Timer1_Timer(); }
+    void writeTable(const QString& name, const QByteArrayList& records) { m_station->writePumpTable(name, records); }
+    void start(int bicos) { QCOMPARE(m_station->start(bicos), Bridge::StartupOutcome::Running); }
+    void cycle() { m_station->cycle(); }
     // The log file holds every message behind the time; the list only the registrations. A message
     // ending in "…" is compared up to there: what follows is the database engine's own text.
     void compareLog(QStringList messages, const char* time = "14:05:31")
@@ -43,7 +37,7 @@ private:
         }
         QCOMPARE(lines, messages);
         if (QLatin1StringView(time) == "14:05:31")
-            QCOMPARE(m_bridge->EventLB().lines().mid(1), messages.filter(QStringLiteral("Gravado")));
+            QCOMPARE(m_station->bridge->EventLB().lines().mid(1), messages.filter(QStringLiteral("Gravado")));
     }
 
 private Q_SLOTS:
@@ -62,7 +56,7 @@ private Q_SLOTS:
     }
     void cleanup()
     {
-        m_bridge.reset();
+        m_station->bridge.reset();
         QCOMPARE(m_station->boxes.takeBoxes(), QList<RecordingMessageBox::Box>());
     }
 
@@ -150,7 +144,7 @@ private Q_SLOTS:
         compareLog(messages);
         QCOMPARE(m_station->fuelings(), fuelings);
         QCOMPARE(m_station->pumpRecords(tables.firstKey()).size(), left);
-        QCOMPARE(m_bridge->reader().lBicoAtual, qint16(bicos + 1));
+        QCOMPARE(m_station->bridge->reader().lBicoAtual, qint16(bicos + 1));
 
         m_station->clock.advance(3600);
         cycle();
@@ -160,33 +154,45 @@ private Q_SLOTS:
         compareLog(messages.mid(0, persisting), "15:05:31");
     }
 
-    // happening: "duplicate", "delete", or the actions of a trigger through which the back-office
-    // refuses (IGNORE) or fails (ABORT) the insert in each cycle, as a real database can, until
-    // repaired; meanwhile the record and the one behind it wait.
-    void registeredOnceWhateverHappensAfterTheInsert_data()
+    // happening: the record read twice ("duplicate"), its delete failing ("delete"), or what keeps a
+    // sale and its litres from being stored together for a cycle each: a trigger through which the
+    // back-office refuses (no message) or fails (the message) the insert, the totalizer's update or
+    // its history row ("table:" then the cycles' messages separated by "/"), or another program
+    // holding the totalizers locked ("lock"). Meanwhile nothing of the sales is stored and both
+    // records wait; then each is registered once, with its litres. failure: the lines that say why.
+    void registeredOnceWhateverHappens_data()
     {
         QTest::addColumn<QString>("happening");
-        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<QStringList>("failure");
+        using L = QStringList;
         const QString refused = QStringLiteral("** ERRO ** Abastecimento Não Foi Incluído: Data=06/12/2026 - "
                                                "Hora=10:00:00 - Bico=1 - Valor Total=18");
-        const QString first = QStringLiteral("Gravado no Banco Bico-1   Total= 18,00");
-        const QString second = QStringLiteral("Gravado no Banco Bico-1   Total= 24,00");
-        QTest::newRow("record read twice") << "duplicate" << QStringList { first, second };
-        QTest::newRow("delete fails")
-            << "delete"
-            << QStringList { first, second, "ERRO LoopBomba: Erro Desconhecido! BOMBA01.DBF xFase=18",
-                   "ERRO: 3051 - Não foi possível abrir o arquivo '<pumps>/BOMBA01.DBF' (Is a directory)." };
-        QTest::newRow("back-office refuses twice") << "/" << QStringList { refused, first, second };
-        QTest::newRow("back-office refuses, then fails")
-            << "/recusado pelo gatilho"
-            << QStringList { refused,
-                   "ERRO AutoAtualTabeAbastecimento: clsAbastecimento.Inclui: o banco de dados recusou os valores: …",
-                   first, second };
+        const QString totalizerRefused = QStringLiteral(
+            "ERRO AutoAtualTabeEncerranteAtual: clsEncerrante.Altera: o banco de dados recusou os valores: …");
+        row("record read twice", "duplicate", L());
+        row("delete fails", "delete",
+            L { "ERRO LoopBomba: Erro Desconhecido! BOMBA01.DBF xFase=18",
+                "ERRO: 3051 - Não foi possível abrir o arquivo '<pumps>/BOMBA01.DBF' (Is a directory)." });
+        row("back-office refuses twice", "abastecimentos:/", L { refused });
+        row("back-office refuses, then fails", "abastecimentos:/recusado pelo gatilho",
+            L { refused,
+                "ERRO AutoAtualTabeAbastecimento: clsAbastecimento.Inclui: o banco de dados recusou os valores: …" });
+        row("totalizer update fails", "encerrantes:recusado", L { totalizerRefused });
+        row("totalizer update skipped", "encerrantes:",
+            L { "ERRO AutoAtualTabeEncerranteAtual: Não foi possível alterar Encerrante Atual do bico=1" });
+        row("totalizer's history refused", "encerrantes_historico:cheio", L { totalizerRefused });
+        // A server locks the totalizer's row; SQLite, the whole file from the start.
+        row("back-office locked by another program", "lock",
+            L { TestStation::onPostgres()
+                    ? "ERRO AutoAtualTabeEncerranteAtual: clsEncerrante.Localiza: o banco de dados está bloqueado por "
+                      "outro programa: …"
+                    : "ERRO AutoAtualTabeAbastecimento: clsConexao.Transacao: o banco de dados está bloqueado por "
+                      "outro programa: …" });
     }
-    void registeredOnceWhateverHappensAfterTheInsert()
+    void registeredOnceWhateverHappens()
     {
         QFETCH(QString, happening);
-        QFETCH(QStringList, messages);
+        QFETCH(QStringList, failure);
         const QString name = QStringLiteral("BOMBA01.DBF");
         const QString path = table(name);
         const QByteArrayList records { record("20261206", "10:00:00", "3", "18"),
@@ -210,15 +216,35 @@ private Q_SLOTS:
             QDir(path).removeRecursively();
             QFile::rename(path + QStringLiteral(".aside"), path);
         } else {
-            // The trigger refuses silently (no message) or fails with its message, once per cycle.
-            for (const QString& refusal : happening.split(u'/')) {
-                m_station->addTrigger(QStringLiteral("abastecimentos"), QStringLiteral("INSERT"), refusal);
+            BackOfficeDatabase other(m_station->backOffice->settings());
+            const auto onOther = [&other](const QStringList& statements) {
+                other.call([&] {
+                    for (const QString& statement : statements)
+                        other.records("teste").run(statement, "teste");
+                });
+            };
+            const QString target = happening.section(u':', 0, 0);
+            const QString event = target == u"encerrantes" ? QStringLiteral("UPDATE") : QStringLiteral("INSERT");
+            for (const QString& refusal : happening.section(u':', 1).split(u'/')) {
+                if (happening == u"lock")
+                    onOther(TestStation::lockTotalizers());
+                else
+                    m_station->addTrigger(target, event, refusal);
                 cycle();
-                m_station->dropTrigger(QStringLiteral("abastecimentos"));
+                QCOMPARE(m_station->fuelings(), QStringList());
+                QCOMPARE(m_station->totalizer(1), QStringLiteral("1000.0000"));
+                QCOMPARE(m_station->pumpRecords(name).size(), 2);
+                if (happening == u"lock")
+                    onOther({ QStringLiteral("ROLLBACK") });
+                else
+                    m_station->dropTrigger(target);
             }
         }
         cycle();
-        compareLog(messages);
+        // The deletes fail after the registrations; every other failure comes before them.
+        const QStringList registered { "Gravado no Banco Bico-1   Total= 18,00",
+            "Gravado no Banco Bico-1   Total= 24,00" };
+        compareLog(happening == u"delete" ? registered + failure : failure + registered);
         QCOMPARE(m_station->fuelings(),
             QStringList(
                 { "1 2026-12-06 10:00:00 1 5.9990 3.0000 18.0000", "1 2026-12-06 10:05:00 1 5.9990 4.0000 24.0000" }));
@@ -226,65 +252,6 @@ private Q_SLOTS:
         QCOMPARE(m_station->totalizer(1), QStringLiteral("1007.0000"));
         QCOMPARE(
             m_station->query("SELECT campo19 FROM abastecimentos ORDER BY id"), QStringList({ "-30000", "-40000" }));
-    }
-
-    // fault: what keeps the sale and its litres from being stored together; both wait in the pump
-    // table, and are there once after the fault clears.
-    // fault: the message of a trigger refusing the totalizer's update, none for one that skips it
-    // silently, or "lock": another program holds the totalizers locked.
-    void faultHoldsTheSaleWithItsLitres_data()
-    {
-        QTest::addColumn<QString>("fault");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("totalizer update fails")
-            << "recusado"
-            << "ERRO AutoAtualTabeEncerranteAtual: clsEncerrante.Altera: o banco de dados recusou os valores: …";
-        QTest::newRow("totalizer update skipped")
-            << ""
-            << "ERRO AutoAtualTabeEncerranteAtual: Não foi possível alterar Encerrante Atual do bico=1";
-        QTest::newRow("back-office locked by another program")
-            << "lock"
-            << (TestStation::onPostgres()
-                       // A server locks the totalizer's row; SQLite, the whole file from the start.
-                       ? "ERRO AutoAtualTabeEncerranteAtual: clsEncerrante.Localiza: o banco de dados está bloqueado "
-                         "por "
-                         "outro programa: …"
-                       : "ERRO AutoAtualTabeAbastecimento: clsConexao.Transacao: o banco de dados está bloqueado por "
-                         "outro "
-                         "programa: …");
-    }
-    void faultHoldsTheSaleWithItsLitres()
-    {
-        QFETCH(QString, fault);
-        QFETCH(QString, message);
-        const QByteArrayList records { record("20261206", "10:00:00", "3", "18") };
-        writeTable(QStringLiteral("BOMBA01.DBF"), records);
-        start(1);
-        BackOfficeDatabase other(m_station->backOffice->settings());
-        const auto onOther = [&other](const QStringList& statements) {
-            other.call([&] {
-                for (const QString& statement : statements)
-                    other.records("teste").run(statement, "teste");
-            });
-        };
-        if (fault == u"lock")
-            onOther(TestStation::lockTotalizers());
-        else
-            m_station->addTrigger(QStringLiteral("encerrantes"), QStringLiteral("UPDATE"), fault);
-        cycle();
-        QCOMPARE(m_station->fuelings(), QStringList());
-        QCOMPARE(m_station->totalizer(1), QStringLiteral("1000.0000"));
-        QCOMPARE(m_station->pumpRecords(QStringLiteral("BOMBA01.DBF")).size(), 1);
-        compareLog({ message });
-
-        if (fault == u"lock")
-            onOther({ QStringLiteral("ROLLBACK") });
-        else
-            m_station->dropTrigger(QStringLiteral("encerrantes"));
-        cycle();
-        QCOMPARE(m_station->fuelings(), QStringList { "1 2026-12-06 10:00:00 1 5.9990 3.0000 18.0000" });
-        QCOMPARE(m_station->totalizer(1), QStringLiteral("1003.0000"));
-        QCOMPARE(m_station->pumpRecords(QStringLiteral("BOMBA01.DBF")), QStringList());
     }
 
     // A second sale under the key of a registered one stays and is reported; the sale read again is
@@ -328,7 +295,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("hora");
         QTest::addColumn<bool>("registeredBeforeMidnight");
         QTest::addColumn<QString>("registered");
-        QTest::newRow("today") << QTime(14, 5, 31) << "08:00:00" << false << "2026-12-07 08:00:00";
         QTest::newRow("pump clock an hour ahead: still today")
             << QTime(14, 5, 31) << "15:05:00" << false << "2026-12-07 15:05:00";
         QTest::newRow("read after midnight: yesterday, registered once")
@@ -365,8 +331,8 @@ private Q_SLOTS:
         int asked = 0;
         bool stoppedDuringCycle = true;
         m_station->clock.whenAsked = [&] {
-            if (m_bridge->isCycleRunning())
-                stoppedDuringCycle = stoppedDuringCycle && !m_bridge->Timer1().isActive();
+            if (m_station->bridge->isCycleRunning())
+                stoppedDuringCycle = stoppedDuringCycle && !m_station->bridge->Timer1().isActive();
             // Nozzle 1's event line asks twice (its time, its file), then nozzle 2's: its fueling is
             // committed, its record not yet deleted.
             if (++asked == 3)
@@ -375,7 +341,7 @@ private Q_SLOTS:
         cycle();
         m_station->clock.whenAsked = nullptr;
         QVERIFY(stoppedDuringCycle);
-        QVERIFY(m_bridge->Timer1().isActive() && m_bridge->Timer1().interval() == 30);
+        QVERIFY(m_station->bridge->Timer1().isActive() && m_station->bridge->Timer1().interval() == 30);
         QCOMPARE(m_station->pumpRecords(PumpTable::name(3)).size(), 1);
         cycle();
         compareLog({ "Gravado no Banco Bico-1   Total= 6,00", "ERRO ConverteAutomacao: Erro Desconhecido!",
@@ -394,7 +360,7 @@ private Q_SLOTS:
         int depth = 0;
         int deepest = 0;
         int ends = 0;
-        m_bridge->polling().setCycleEnd([&] {
+        m_station->bridge->polling().setCycleEnd([&] {
             deepest = std::max(deepest, ++depth);
             ++ends;
             QTest::qWait(100);
@@ -404,21 +370,56 @@ private Q_SLOTS:
         QCOMPARE(deepest, 1);
     }
 
-    void requestCheckOnEveryTenthCycle()
+    // The window's public entry for a caller with its own fueling, the price left at zero taken
+    // from the stock item or the product of the nozzle. produto, estoque: their prices, "-" for
+    // none. given: price, litres, total; registered: produto, unit price, litres, total.
+    void publicEntryCompletesPriceAndTotal_data()
     {
-        start(0);
-        const QString request = m_station->exchangeFolder() + QStringLiteral("/Solicitacao.txt");
-        TestFiles::write(request, "Comando=AUTOMACAO LEITURA ENCERRANTE\r\n");
-        for (int i = 1; i <= 9; ++i)
-            cycle();
-        QVERIFY(QFile::exists(request));
-        cycle();
-        QVERIFY(!QFile::exists(request));
-        // Counted afresh, so that the twentieth cycle checks again; the timer is re-armed after each cycle.
-        QCOMPARE(m_bridge->polling().lContadorTimer, qint16(0));
-        QVERIFY(m_bridge->Timer1().isActive() && m_bridge->Timer1().interval() == 30);
+        QTest::addColumn<int>("bico");
+        QTest::addColumn<QString>("produto");
+        QTest::addColumn<QString>("estoque");
+        QTest::addColumn<QString>("given");
+        QTest::addColumn<QString>("registered");
+        QTest::addColumn<QString>("line");
+        const QString none;
+        row("given price keeps the given total", 1, "9", "2.5", "5 10 77.77", "1 5.0000 10.0000 77.7700", none);
+        row("stock price first: 2.5 x 0.333 gives 0.83", 1, "9", "2.5", "0 0.333 9", "1 2.5000 0.3330 0.8300", none);
+        row("stock price zero takes the product's: 3.999 x 10", 1, "3.999", "0", "0 10 1", "1 3.9990 10.0000 39.9900",
+            none);
+        row("no stock item: total zero", 1, "2.5", "-", "0 0.333 9", "1 0.0000 0.3330 0.0000",
+            " AutoAtualizaAbastecimento: - Estoque não cadastrado.");
+        row("half a cent rounds away from zero: 0.125 x 1", 1, "0.125", "0", "0 1 9", "1 0.1250 1.0000 0.1300", none);
+        row("no product: total zero", 1, "-", "-", "0 1 9", "1 0.0000 1.0000 0.0000", none);
+        row("product beyond 16 bits: nothing registered", 4, "-", "-", "0 1 1", "",
+            " ERRO AutoAtualizaAbastecimento: - Estouro - lPassoDebugarErroAbast: - Err: 6");
+    }
+    void publicEntryCompletesPriceAndTotal()
+    {
+        QFETCH(int, bico);
+        QFETCH(QString, produto);
+        QFETCH(QString, estoque);
+        QFETCH(QString, given);
+        QFETCH(QString, registered);
+        QFETCH(QString, line);
+        const auto money = [](const QString& text) { return *Money::fromText(text, u'.'); };
+        if (produto != u"-")
+            BackOfficeAdmin::gravaProduto(*m_station->backOffice, 1, money(produto), QString());
+        if (estoque != u"-")
+            BackOfficeAdmin::gravaEstoque(*m_station->backOffice, 1, 1, money(estoque));
+        start(4);
+        m_station->clock.set(QDateTime(QDate(2026, 12, 7), QTime(9, 30, 15, 520)));
+        const QStringList values = given.split(u' ');
+        m_station->bridge->AutoAtualizaAbastecimento(
+            qint16(bico), money(values[0]), money(values[1]), money(values[2]));
+        // The fueling gets the current date and time, not the last pump record's.
+        QCOMPARE(m_station->fuelings(),
+            registered.isEmpty()
+                ? QStringList()
+                : QStringList { QStringLiteral("%1 2026-12-07 09:30:15 %2").arg(bico).arg(registered) });
+        QCOMPARE(m_station->logLines().filter(QStringLiteral("AutoAtualizaAbastecimento")),
+            line.isEmpty() ? QStringList() : QStringList { QStringLiteral("09:30:15") + line });
     }
 };
 
-QTEST_GUILESS_MAIN(TestPumpTableReader)
-#include "tst_pumptablereader.moc"
+QTEST_GUILESS_MAIN(TestFueling)
+#include "tst_fueling.moc"
