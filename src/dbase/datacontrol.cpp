@@ -117,11 +117,14 @@ bool DataControl::stillAtRest(Table& table)
     // Watched before the look that follows, so no write falls between the two unseen.
     if (!m_changes->watch(table.folder))
         return false;
-    // Between two refreshes of a table the kernel's report is read at least once: once per
-    // cycle over every table.
-    if (table.collectsSeen == m_collects) {
+    // The kernel's report is read at least once between two refreshes of a table, and again when
+    // a millisecond has passed since: an idle cycle reads it once, and a sale written while the
+    // cycle registers others is still found in this cycle.
+    constexpr qint64 CollectAgainNs = 1000000;
+    if (table.collectsSeen == m_collects || m_sinceCollect.nsecsElapsed() > CollectAgainNs) {
         m_changes->collect();
         ++m_collects;
+        m_sinceCollect.start();
     }
     table.collectsSeen = m_collects;
     if (++table.looksSaved >= 10) {

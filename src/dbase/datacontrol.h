@@ -8,6 +8,7 @@
 #include "dbase/tablefile.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QList>
 #include <QString>
 #include <memory>
@@ -87,7 +88,7 @@ private:
         std::optional<FileSnapshot> idle;
         QByteArray folder, fileName; // of path
         quint64 restingSince = 0; // the folder's changes up to the last look that found it idle
-        quint64 collectsSeen = 0; // the changes taken in when last refreshed
+        quint64 collectsSeen = 0; // the reports read when last refreshed
         int looksSaved = 0;
     };
     struct Live {
@@ -108,6 +109,7 @@ private:
     std::vector<std::pair<QString, std::unique_ptr<Table>>> m_tables;
     std::unique_ptr<FolderChanges> m_changes = std::make_unique<FolderChanges>();
     quint64 m_collects = 0;
+    QElapsedTimer m_sinceCollect;
     // What the last refresh read; nothing of it survives the next refresh.
     Table* m_table = nullptr;
     QList<Live> m_live;
