@@ -40,6 +40,20 @@ void BackOfficeStatus::grava(BackOfficeDatabase& database, const StationHealth& 
     });
 }
 
+bool BackOfficeStatus::pulsa(BackOfficeDatabase& database, const StationHealth& health)
+{
+    constexpr auto Operation = "gravar situacao";
+    static const QString Pulse = QStringLiteral("UPDATE %1 SET ultimo_ciclo = :ultimo_ciclo WHERE empresa = :empresa")
+                                     .arg(Tables::situacao().name);
+    return database.call([&] {
+        return database.records(Operation).write(Pulse,
+                   { { QStringLiteral("empresa"), health.empresa },
+                       { QStringLiteral("ultimo_ciclo"), health.ultimoCiclo.toString(Moment) } },
+                   Operation)
+            > 0;
+    });
+}
+
 QList<QStringList> BackOfficeStatus::lista(BackOfficeDatabase& database, const QDateTime& now)
 {
     constexpr auto Operation = "listar situacao";

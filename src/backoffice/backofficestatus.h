@@ -27,6 +27,9 @@ struct StationHealth {
 namespace BackOfficeStatus {
 // Replaces the station's row and its nozzles' rows, in one transaction. Throws the back-office error.
 void grava(BackOfficeDatabase& database, const StationHealth& health);
+// Moves only the station's last cycle on; false when the station has no row yet. Throws the
+// back-office error.
+bool pulsa(BackOfficeDatabase& database, const StationHealth& health);
 // Every station's row: "empresa,computador,versao,inicio,ultimo_ciclo,estado,retidos,bicos", estado
 // "parado" when its last cycle is more than a minute older than now.
 QList<QStringList> lista(BackOfficeDatabase& database, const QDateTime& now);

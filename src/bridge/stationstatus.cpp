@@ -2,10 +2,11 @@
 
 #include "common/error.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
+#include <filesystem>
 
 namespace {
 
@@ -64,6 +65,7 @@ void StationStatus::cycleFinished()
 
 void StationStatus::write()
 {
+    const bool whole = m_changed || m_rowStale;
     m_changed = false;
     m_sinceWritten.start();
     m_health.ultimoCiclo = m_clock.now();
@@ -78,15 +80,23 @@ void StationStatus::write()
         { QStringLiteral("computador"), m_health.computador }, { QStringLiteral("versao"), m_health.versao },
         { QStringLiteral("inicio"), moment(m_health.inicio) },
         { QStringLiteral("ultimo_ciclo"), moment(m_health.ultimoCiclo) }, { QStringLiteral("bicos"), bicos } };
-    // Replaced whole, by a rename: a reader never finds half a file. A status that cannot be
-    // written is no reason to hold a sale; the log says what fails.
-    QSaveFile file(m_drives.toLocal(FilePath));
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write(QJsonDocument(status).toJson());
-        file.commit();
+    // Replaced whole, by a rename: a reader never finds half a file. Not flushed to disk first: a
+    // status lost to a power cut is rewritten by the next cycle, and the flush would double the
+    // cost of every heartbeat. A status that cannot be written is no reason to hold a sale.
+    const QString path = m_drives.toLocal(FilePath);
+    QFile file(path + QStringLiteral(".tmp"));
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(QJsonDocument(status).toJson()) > 0) {
+        file.close();
+        std::error_code ignored;
+        std::filesystem::rename(
+            QFile::encodeName(file.fileName()).toStdString(), QFile::encodeName(path).toStdString(), ignored);
     }
     try {
-        BackOfficeStatus::grava(m_backOffice, m_health);
+        if (whole || !BackOfficeStatus::pulsa(m_backOffice, m_health))
+            BackOfficeStatus::grava(m_backOffice, m_health);
+        m_rowStale = false;
     } catch (const Error&) {
+        // The row may lack a change that failed to reach it: the next writing is whole.
+        m_rowStale = true;
     }
 }

@@ -28,16 +28,18 @@ public:
     // A cycle ended: the status is written when it changed or its last writing is old.
     void cycleFinished();
 
+    // Writes the status now: whole after a change, otherwise only the time of the last cycle.
+    void write();
+
     const StationHealth& health() const { return m_health; }
 
 private:
-    void write();
-
     const Drives& m_drives;
     const Clock& m_clock;
     BackOfficeDatabase& m_backOffice;
     StationHealth m_health;
     bool m_started = false;
     bool m_changed = false;
+    bool m_rowStale = true;
     QElapsedTimer m_sinceWritten;
 };

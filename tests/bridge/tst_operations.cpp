@@ -1,4 +1,5 @@
 #include "backoffice/backofficeadmin.h"
+#include "bridge/stationstatus.h"
 #include "dbase/pumptable.h"
 #include "support/rawdbf.h"
 #include "support/testfiles.h"
@@ -136,6 +137,21 @@ private Q_SLOTS:
         m_station->cycle();
         QCOMPARE(statusFile().value(QStringLiteral("bicos")).toArray(), QJsonArray());
         QVERIFY2(tool({ "situacao" }).contains(QStringLiteral(",parado,0,\r\n")), qPrintable(tool({ "situacao" })));
+    }
+
+    // A heartbeat, with nothing else changed, moves the last cycle's time on in the file and the row.
+    void heartbeatMovesTheLastCycleOn()
+    {
+        StationStatus status(m_station->drives, m_station->clock, *m_station->backOffice);
+        m_station->clock.set(QDateTime::currentDateTime().addSecs(-120));
+        status.started(1, QStringLiteral("POSTO01"), QStringLiteral("teste"));
+        status.write();
+        QVERIFY2(tool({ "situacao" }).contains(QStringLiteral(",parado,")), qPrintable(tool({ "situacao" })));
+        const QDateTime now = QDateTime::currentDateTime();
+        m_station->clock.set(now);
+        status.write();
+        QVERIFY2(tool({ "situacao" }).contains(QStringLiteral(",ativo,")), qPrintable(tool({ "situacao" })));
+        QCOMPARE(statusFile().value(QStringLiteral("ultimo_ciclo")).toString(), now.toString(u"yyyy-MM-dd HH:mm:ss"));
     }
 };
 
