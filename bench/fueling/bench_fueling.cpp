@@ -14,6 +14,7 @@
 
 #include "backoffice/backofficeadmin.h"
 #include "bridge/stationstatus.h"
+#include "common/plainloop.h"
 #include "common/plainsql.h"
 #include "dbase/dbfappender.h"
 #include "support/rawdbf.h"
@@ -74,26 +75,6 @@ std::unique_ptr<Bridge> startedBridge(TestStation& station, int nozzles)
     }
     bridge->polling().stop();
     return bridge;
-}
-
-QByteArrayList tablePaths(const TestStation& station, int nozzles)
-{
-    QByteArrayList paths;
-    for (int bico = 1; bico <= nozzles; ++bico)
-        paths << QFile::encodeName(station.pumpFolder() + u'/' + PumpTable::name(bico));
-    return paths;
-}
-
-// The least any program could do to see that the tables are empty.
-void plainLoop(const QByteArrayList& paths)
-{
-    char header[32];
-    for (const QByteArray& path : paths) {
-        const int descriptor = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-        if (descriptor < 0 || ::pread(descriptor, header, sizeof header, 0) != sizeof header)
-            std::exit(1);
-        ::close(descriptor);
-    }
 }
 
 // The CPU time of the whole process, the back-office's thread included, in nanoseconds.
@@ -162,7 +143,7 @@ double idleCycles(int rounds)
         if (!file.open(QIODevice::WriteOnly) || file.write(longTable) != longTable.size())
             std::exit(1);
     }
-    const QByteArrayList paths = tablePaths(empty, IdleNozzles);
+    const QByteArrayList paths = bench::tablePaths(empty, IdleNozzles);
     // Tables at rest, as they are between fuelings; the first cycle over the long ones learns where
     // their deleted records end.
     QThread::msleep(1500);
@@ -182,7 +163,7 @@ double idleCycles(int rounds)
         historyBridge->polling().ConverteAutomacao();
         historyCycle.push_back(timer.nsecsElapsed());
         timer.start();
-        plainLoop(paths);
+        bench::plainLoop(paths);
         plain.push_back(timer.nsecsElapsed());
     }
     const double emptyUs = mean(emptyCycle) / 1000.0;

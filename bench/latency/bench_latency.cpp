@@ -5,6 +5,7 @@
 //
 //   bench_latency [IDLE_SECONDS] [LOAD_SECONDS]   (defaults: 60 and 60)
 
+#include "common/plainloop.h"
 #include "dbase/dbfappender.h"
 #include "support/teststation.h"
 
@@ -71,9 +72,7 @@ int main(int argc, char* argv[])
 
     // Meanwhile the least any program could do in its place, in this process: every 30 ms, open,
     // read the header of and close each table.
-    QByteArrayList paths;
-    for (int bico = 1; bico <= Nozzles; ++bico)
-        paths << QFile::encodeName(station.pumpFolder() + u'/' + PumpTable::name(bico));
+    const QByteArrayList paths = bench::tablePaths(station, Nozzles);
     const long long ticksPerSecond = sysconf(_SC_CLK_TCK);
     const long long idleStart = cpuTicks(bridge.processId());
     timespec plainStart {};
@@ -81,13 +80,7 @@ int main(int argc, char* argv[])
     QElapsedTimer idle;
     idle.start();
     while (idle.elapsed() < idleSeconds * 1000LL) {
-        char header[32];
-        for (const QByteArray& path : paths) {
-            const int descriptor = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-            if (descriptor < 0 || ::pread(descriptor, header, sizeof header, 0) != sizeof header)
-                return 1;
-            ::close(descriptor);
-        }
+        bench::plainLoop(paths);
         QThread::msleep(30);
     }
     const long long idleTicks = cpuTicks(bridge.processId()) - idleStart;
