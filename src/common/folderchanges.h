@@ -17,6 +17,9 @@ public:
     // Watches the folder unless it is the one watched; false when it cannot be watched.
     bool watch(const QByteArray& folder);
     bool watching() const { return m_descriptor >= 0; }
+    // Readable while the kernel holds a report not yet collected; -1 when not watching.
+    int descriptor() const { return m_descriptor; }
+    const QByteArray& folder() const { return m_folder; }
     // Takes in what the kernel queued; each event gets a number above every earlier one.
     void collect();
     // The number given to the last event that may concern the file: above now() of the moment a

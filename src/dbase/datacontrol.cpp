@@ -20,6 +20,7 @@ bool sameLayout(const Dbf::Header& a, const Dbf::Header& b)
 DataControl::DataControl(Drives drives)
     : m_drives(std::move(drives))
 {
+    m_clock.start();
 }
 
 void DataControl::setDatabaseName(const QString& name)
@@ -104,6 +105,7 @@ void DataControl::Refresh()
         if (seen && before.quiet && m_live.isEmpty()) {
             table.idle = before;
             table.restingSince = m_changes->now();
+            table.lookedAt = m_clock.nsecsElapsed();
         }
     } catch (const Error&) {
         table = Table();
@@ -121,17 +123,29 @@ bool DataControl::stillAtRest(Table& table)
     // a millisecond has passed since: an idle cycle reads it once, and a sale written while the
     // cycle registers others is still found in this cycle.
     constexpr qint64 CollectAgainNs = 1000000;
-    if (table.collectsSeen == m_collects || m_sinceCollect.nsecsElapsed() > CollectAgainNs) {
+    const qint64 now = m_clock.nsecsElapsed();
+    if (table.collectsSeen == m_collects || now - m_collectedAt > CollectAgainNs) {
         m_changes->collect();
         ++m_collects;
-        m_sinceCollect.start();
+        m_collectedAt = now;
     }
     table.collectsSeen = m_collects;
-    if (++table.looksSaved >= 10) {
-        table.looksSaved = 0;
+    if (now - table.lookedAt >= LookEveryMs * 1000000LL) {
+        table.lookedAt = now;
         return false;
     }
     return m_changes->lastChange(table.fileName) <= table.restingSince;
+}
+
+int DataControl::restingDescriptor() const
+{
+    if (!m_changes->watching())
+        return -1;
+    for (const auto& entry : m_tables) {
+        if (!entry.second->idle || entry.second->folder != m_changes->folder())
+            return -1;
+    }
+    return m_tables.empty() ? -1 : m_changes->descriptor();
 }
 
 void DataControl::readLive(const TableFile& file, Table& table)

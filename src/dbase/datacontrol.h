@@ -28,13 +28,15 @@
 // read again from its start. And a table the last refresh found without live records, quiet since,
 // is not even opened: a look at its file's times and size tells it has not been written. Where the
 // kernel reports the folder's changes, most of those looks are saved too: a table it has not seen
-// written is looked at only every tenth refresh, which catches what no report tells (a write
-// through a mapping, or on another machine's share) a few hundred milliseconds later.
+// written is looked at only every LookEveryMs, which catches what no report tells (a write through
+// a mapping, or on another machine's share) a few hundred milliseconds later.
 class DataControl {
 public:
     // At most this many live records per refresh: a table that holds more gives the rest at the
     // next one, so memory never grows with a table.
     static constexpr int MaxLiveRecords = 1000;
+    // How long a table at rest goes unlooked at while the kernel reports nothing written to it.
+    static constexpr int LookEveryMs = 250;
 
     explicit DataControl(Drives drives);
     // What a refresh read points into the control's own memory of its tables.
@@ -76,6 +78,11 @@ public:
     // no current record otherwise, and then writes nothing.
     void Delete();
 
+    // Readable as soon as the kernel reports a change in the tables' folder, while every table the
+    // control knows was found at rest by its last refresh; -1 otherwise. Valid until the next
+    // refresh: a caller may wait on it instead of refreshing tables that cannot have changed.
+    int restingDescriptor() const;
+
 private:
     // What a table's refreshes remember of it.
     struct Table {
@@ -89,7 +96,7 @@ private:
         QByteArray folder, fileName; // of path
         quint64 restingSince = 0; // the folder's changes up to the last look that found it idle
         quint64 collectsSeen = 0; // the reports read when last refreshed
-        int looksSaved = 0;
+        qint64 lookedAt = 0; // m_clock's nanoseconds at the last look at its file
     };
     struct Live {
         qint64 index;
@@ -109,7 +116,8 @@ private:
     std::vector<std::pair<QString, std::unique_ptr<Table>>> m_tables;
     std::unique_ptr<FolderChanges> m_changes = std::make_unique<FolderChanges>();
     quint64 m_collects = 0;
-    QElapsedTimer m_sinceCollect;
+    qint64 m_collectedAt = 0; // m_clock's nanoseconds
+    QElapsedTimer m_clock;
     // What the last refresh read; nothing of it survives the next refresh.
     Table* m_table = nullptr;
     QList<Live> m_live;

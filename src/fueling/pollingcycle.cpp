@@ -11,7 +11,7 @@ PollingCycle::PollingCycle(
     , m_failures(failures)
     , m_settings(settings)
 {
-    connect(&m_timer1, &QTimer::timeout, this, &PollingCycle::Timer1_Timer);
+    connect(&m_timer1, &QTimer::timeout, this, &PollingCycle::timedOut);
 }
 
 void PollingCycle::start()
@@ -19,9 +19,16 @@ void PollingCycle::start()
     m_timer1.start(PauseMs);
 }
 
+void PollingCycle::stop()
+{
+    endRest();
+    m_timer1.stop();
+}
+
 void PollingCycle::Timer1_Timer()
 {
     m_running = true;
+    endRest();
     lContadorTimer = qint16(lContadorTimer + 1);
     m_timer1.stop();
     ConverteAutomacao();
@@ -32,9 +39,52 @@ void PollingCycle::Timer1_Timer()
     }
     if (m_cycleEnd)
         m_cycleEnd();
-    m_timer1.start(PauseMs);
+    arm();
     m_running = false;
     Q_EMIT cycleFinished();
+}
+
+void PollingCycle::arm()
+{
+    const int descriptor = m_reader.restingDescriptor();
+    if (descriptor < 0 || lContadorTimer < 0 || lContadorTimer > 9) {
+        m_timer1.start(PauseMs);
+        return;
+    }
+    if (!m_change || m_change->socket() != descriptor) {
+        m_change = std::make_unique<QSocketNotifier>(descriptor, QSocketNotifier::Read);
+        connect(m_change.get(), &QSocketNotifier::activated, this, &PollingCycle::tableChanged);
+    }
+    m_change->setEnabled(true);
+    m_resting = true;
+    m_rest.start();
+    m_timer1.start((10 - lContadorTimer) * PauseMs);
+}
+
+void PollingCycle::endRest()
+{
+    // The descriptor belongs to the tables' reader, which may close it during the cycle.
+    if (m_change)
+        m_change->setEnabled(false);
+    m_resting = false;
+}
+
+void PollingCycle::timedOut()
+{
+    // A rest lasts until the tenth tick: the ticks before it had nothing to do.
+    if (m_resting)
+        lContadorTimer = 9;
+    Timer1_Timer();
+}
+
+void PollingCycle::tableChanged()
+{
+    // The ticks that passed while resting are counted, and the next cycle still keeps its pause
+    // after the last one, so a folder written without end is not scanned more often than before.
+    const qint64 rested = m_rest.elapsed();
+    endRest();
+    lContadorTimer = qint16(std::min<qint64>(lContadorTimer + rested / PauseMs, 9));
+    m_timer1.start(int(std::max<qint64>(0, PauseMs - rested)));
 }
 
 const QString& PollingCycle::tableName(qint16 bico)

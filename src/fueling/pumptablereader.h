@@ -18,6 +18,8 @@ public:
     // Reads the table lNomeArquivo of nozzle lBicoAtual. Never throws: a failure is logged and
     // leaves the failing record, and those behind it, for the next cycle.
     void LoopBomba();
+    // Readable when one of the tables may have been written, while all were at rest; else -1.
+    int restingDescriptor() const { return m_data.restingDescriptor(); }
 
     qint16 lBicoAtual = 0;
     QString lNomeArquivo;

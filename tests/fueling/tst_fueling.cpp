@@ -5,6 +5,7 @@
 #include "support/testfiles.h"
 #include "support/teststation.h"
 
+#include <QElapsedTimer>
 #include <QTest>
 
 using RawDbf::record;
@@ -368,6 +369,22 @@ private Q_SLOTS:
         });
         QTRY_VERIFY(ends >= 3);
         QCOMPARE(deepest, 1);
+    }
+
+    // With every table at rest the cycle rests until the tenth tick is due instead of waking every
+    // 30 ms; a sale written meanwhile is registered before that tick.
+    void restingCycleWakesForASale()
+    {
+        QTest::qSleep(1100);
+        start(2);
+        const PollingCycle& polling = m_station->bridge->polling();
+        QTRY_VERIFY(polling.isResting() && polling.Timer1().remainingTime() > 200);
+        const int tenthTickDue = polling.Timer1().remainingTime();
+        QElapsedTimer written;
+        written.start();
+        writeTable(QStringLiteral("BOMBA02.DBF"), { record("20261206", "10:00:00", "3", "18") });
+        QTRY_COMPARE(m_station->fuelings().size(), 1);
+        QVERIFY2(written.elapsed() < tenthTickDue, qPrintable(QString::number(written.elapsed())));
     }
 
     // The window's public entry for a caller with its own fueling, the price left at zero taken

@@ -212,6 +212,24 @@ private Q_SLOTS:
         QCOMPARE(exchangeFiles(folder), (Files { { "Resposta.txt", Ok } }));
         QCOMPARE(t.boxes.takeBoxes(), QList<Box>());
     }
+
+    // A bridge whose pump tables are at rest skips the ticks before the tenth: a request dropped
+    // then is still answered at the next tenth tick.
+    void answeredAtTheTenthTickWhileResting()
+    {
+        Station t;
+        t.writePumpTable(QStringLiteral("BOMBA01.DBF"), {});
+        QTest::qSleep(1100);
+        QCOMPARE(t.start(1), Bridge::StartupOutcome::Running);
+        const PollingCycle& polling = t.bridge->polling();
+        QTRY_VERIFY(polling.isResting());
+        int cycles = 0;
+        connect(&polling, &PollingCycle::cycleFinished, this, [&] { ++cycles; });
+        const QDir folder(t.exchangeFolder());
+        TestFiles::write(folder.filePath("Solicitacao.txt"), Request);
+        QTRY_COMPARE(exchangeFiles(folder), (Files { { "Resposta.txt", Ok } }));
+        QCOMPARE(cycles, 1);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestTotalizer)
