@@ -141,8 +141,11 @@ int DataControl::restingDescriptor() const
 {
     if (!m_changes->watching())
         return -1;
-    for (const auto& entry : m_tables) {
-        if (!entry.second->idle || entry.second->folder != m_changes->folder())
+    // A report read after a table's refresh, later in the same cycle, may name it: then the
+    // descriptor no longer tells of that write, and only the next refresh can.
+    for (const auto& [name, table] : m_tables) {
+        if (!table->idle || table->folder != m_changes->folder()
+            || m_changes->lastChange(table->fileName) > table->restingSince)
             return -1;
     }
     return m_tables.empty() ? -1 : m_changes->descriptor();
