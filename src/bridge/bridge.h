@@ -60,6 +60,7 @@ public:
     // held by a box: the boxes end and no later one waits, and start-up goes no further.
     void requestClose();
     // The click of the "Encerrante" button: a totalizer reading whose failure is logged, never fatal.
+    // A click while a cycle waits on the back-office is read once the cycle has ended.
     void cmdEncerrante_Click();
 
     // True while a polling cycle runs (a modal box inside it keeps the event loop turning); the
@@ -116,4 +117,5 @@ private:
     PollingCycle m_polling;
     QString m_caption = DesignedCaption;
     bool m_closeRequested = false;
+    bool m_readingPending = false;
 };

@@ -1,9 +1,11 @@
 #include "backoffice/sqlconnection.h"
+#include "support/rawdbf.h"
 #include "support/testfiles.h"
 #include "support/teststation.h"
 
 #include <QDir>
 #include <QTest>
+#include <QTimer>
 
 using Box = RecordingMessageBox::Box;
 // The exchange folder's entries by name; a folder shows as Folder.
@@ -193,6 +195,22 @@ private Q_SLOTS:
                 && logged.last().endsWith(QStringLiteral(" - Err: 3146")),
             qPrintable(logged.last()));
         QCOMPARE(t.boxes.takeBoxes(), QList<Box>());
+    }
+
+    // A click while a cycle waits on the back-office is read after the cycle: inside it, the reading
+    // would show totalizers the cycle has not committed, and a box of it would hold the cycle's
+    // transaction open.
+    void clickDuringACycleReadsAfterIt()
+    {
+        Station t;
+        t.writePumpTable(QStringLiteral("BOMBA01.DBF"), { RawDbf::record("20261206", "10:00:00", "2.5", "15") });
+        QCOMPARE(t.start(1), Bridge::StartupOutcome::Running);
+        t.backOffice->setResponsive(true);
+        QTimer::singleShot(0, t.bridge.get(), &Bridge::cmdEncerrante_Click);
+        t.cycle();
+        QTRY_COMPARE(t.bridge->EventLB().lines().mid(1),
+            QStringList(
+                { "14:05:31 - Gravado no Banco Bico-1   Total= 15,00", "14:05:31 - Bico-1   Encerrante= 1.003,00" }));
     }
 
     // The running bridge looks for a request only on every tenth tick of its polling cycle.
