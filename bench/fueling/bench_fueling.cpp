@@ -119,8 +119,8 @@ void statusWrites(int writes, double idleCycleUs)
     std::printf("  after a change (whole)                    %8.1f us   (%.1f us of CPU)\n",
         median(changeWall) / 1000.0, median(changeCpu) / 1000.0);
     std::printf("  heartbeat (last cycle's time)             %8.1f us   (%.1f us of CPU)\n", beatUs, beatCpuUs);
-    std::printf("  a heartbeat spread over the %.0f idle cycles of its period: %.2f us per cycle, %.1f %% of the "
-                "idle cycle (%.1f %% in CPU)\n",
+    std::printf("  a heartbeat spread over the %.0f cycles of its period at the 30 ms pace: %.2f us per cycle, %.1f %% "
+                "of the idle cycle (%.1f %% in CPU)\n",
         cyclesPerHeartbeat, beatUs / cyclesPerHeartbeat, 100.0 * beatUs / cyclesPerHeartbeat / idleCycleUs,
         100.0 * beatCpuUs / cyclesPerHeartbeat / idleCycleUs);
 }

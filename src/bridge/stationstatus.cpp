@@ -1,12 +1,11 @@
 #include "bridge/stationstatus.h"
 
 #include "common/error.h"
+#include "common/textfile.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <filesystem>
 
 namespace {
 
@@ -80,16 +79,12 @@ void StationStatus::write()
         { QStringLiteral("computador"), m_health.computador }, { QStringLiteral("versao"), m_health.versao },
         { QStringLiteral("inicio"), moment(m_health.inicio) },
         { QStringLiteral("ultimo_ciclo"), moment(m_health.ultimoCiclo) }, { QStringLiteral("bicos"), bicos } };
-    // Replaced whole, by a rename: a reader never finds half a file. Not flushed to disk first: a
-    // status lost to a power cut is rewritten by the next cycle, and the flush would double the
-    // cost of every heartbeat. A status that cannot be written is no reason to hold a sale.
-    const QString path = m_drives.toLocal(FilePath);
-    QFile file(path + QStringLiteral(".tmp"));
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(QJsonDocument(status).toJson()) > 0) {
-        file.close();
-        std::error_code ignored;
-        std::filesystem::rename(
-            QFile::encodeName(file.fileName()).toStdString(), QFile::encodeName(path).toStdString(), ignored);
+    // Not waited for on disk: a status lost to a power cut is rewritten by the next cycle, and the
+    // wait would double the cost of every heartbeat. A status that cannot be written is no reason
+    // to hold a sale.
+    try {
+        TextFile::replace(m_drives.toLocal(FilePath), QJsonDocument(status).toJson());
+    } catch (const Error&) {
     }
     try {
         if (whole || !BackOfficeStatus::pulsa(m_backOffice, m_health))

@@ -16,7 +16,6 @@ public:
 
     // Watches the folder unless it is the one watched; false when it cannot be watched.
     bool watch(const QByteArray& folder);
-    bool watching() const { return m_descriptor >= 0; }
     // Readable while the kernel holds a report not yet collected; -1 when not watching.
     int descriptor() const { return m_descriptor; }
     const QByteArray& folder() const { return m_folder; }

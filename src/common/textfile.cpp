@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <filesystem>
 
 #ifdef Q_OS_WIN
 #include <io.h>
@@ -120,6 +121,19 @@ void TextFile::writeLines(const QString& path, const QStringList& lines)
 void TextFile::appendLine(const QString& path, const QString& line)
 {
     writeAll(path, QIODevice::WriteOnly | QIODevice::Append, withLineEnds({ line }), false);
+}
+
+void TextFile::replace(const QString& path, const QByteArray& bytes)
+{
+    const QString temporary = path + QStringLiteral(".tmp");
+    writeAll(temporary, QIODevice::WriteOnly | QIODevice::Truncate, bytes, false);
+    // A symbolic link in the file's place is replaced itself, never followed.
+    std::error_code error;
+    std::filesystem::rename(QFile::encodeName(temporary).toStdString(), QFile::encodeName(path).toStdString(), error);
+    if (error)
+        throw Error(ErrorNumber::FileAccess,
+            QStringLiteral("Não foi possível mover %1 para %2 (%3)")
+                .arg(temporary, path, QString::fromLocal8Bit(error.message())));
 }
 
 void TextFile::remove(const QString& path, Removal removal)

@@ -21,6 +21,10 @@ QStringList readLines(const QString& path, qint64 maxBytes = std::numeric_limits
 void writeLines(const QString& path, const QStringList& lines);
 // Appends one line and CR LF, creating the file (never its folder) when it is missing.
 void appendLine(const QString& path, const QString& line);
+// Replaces the file with the bytes as given, written beside it and renamed over it: a reader finds
+// the old content or the new, never half of either. Not waited for on disk: for a file rewritten
+// soon anyway.
+void replace(const QString& path, const QByteArray& bytes);
 
 enum class Removal {
     NotForced, // a read-only file stays, as Windows keeps it unless told otherwise

@@ -139,7 +139,7 @@ bool DataControl::stillAtRest(Table& table)
 
 int DataControl::restingDescriptor() const
 {
-    if (!m_changes->watching())
+    if (m_changes->descriptor() < 0)
         return -1;
     // A report read after a table's refresh, later in the same cycle, may name it: then the
     // descriptor no longer tells of that write, and only the next refresh can.

@@ -56,7 +56,6 @@ void PollingCycle::arm()
         connect(m_change.get(), &QSocketNotifier::activated, this, &PollingCycle::tableChanged);
     }
     m_change->setEnabled(true);
-    m_resting = true;
     m_rest.start();
     m_timer1.start((10 - lContadorTimer) * PauseMs);
 }
@@ -66,13 +65,12 @@ void PollingCycle::endRest()
     // The descriptor belongs to the tables' reader, which may close it during the cycle.
     if (m_change)
         m_change->setEnabled(false);
-    m_resting = false;
 }
 
 void PollingCycle::timedOut()
 {
     // A rest lasts until the tenth tick: the ticks before it had nothing to do.
-    if (m_resting)
+    if (isResting())
         lContadorTimer = 9;
     Timer1_Timer();
 }

@@ -44,7 +44,7 @@ public:
     // Scans nozzles 1 to lQuantidadeBicos once.
     void ConverteAutomacao();
     bool isRunning() const { return m_running; }
-    bool isResting() const { return m_resting; }
+    bool isResting() const { return m_change && m_change->isEnabled(); }
 
     const QTimer& Timer1() const { return m_timer1; }
     qint16 lContadorTimer = 0;
@@ -68,6 +68,5 @@ private:
     std::unique_ptr<QSocketNotifier> m_change;
     QElapsedTimer m_rest;
     bool m_running = false;
-    bool m_resting = false;
     QStringList m_tableNames;
 };
