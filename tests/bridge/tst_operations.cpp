@@ -5,6 +5,8 @@
 #include "support/testfiles.h"
 #include "support/teststation.h"
 
+#include <QDir>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -137,6 +139,30 @@ private Q_SLOTS:
         m_station->cycle();
         QCOMPARE(statusFile().value(QStringLiteral("bicos")).toArray(), QJsonArray());
         QVERIFY2(tool({ "situacao" }).contains(QStringLiteral(",parado,0,\r\n")), qPrintable(tool({ "situacao" })));
+    }
+
+    // A status file that cannot be written holds no sale back and leaves the row written, and a
+    // link planted where it is written is not followed.
+    void unwritableStatusFileHoldsNoSale_data()
+    {
+        QTest::addColumn<QString>("planted");
+        QTest::newRow("folder in its place") << QStringLiteral("Situacao.json");
+        QTest::newRow("link in the place it is written") << QStringLiteral("Situacao.json.tmp");
+    }
+    void unwritableStatusFileHoldsNoSale()
+    {
+        QFETCH(QString, planted);
+        const QString elsewhere = m_station->onC(QStringLiteral("outro.txt"));
+        TestFiles::write(elsewhere, "intacto");
+        const QString path = m_station->systemFolder() + u'/' + planted;
+        QVERIFY(planted.endsWith(u".tmp") ? QFile::link(elsewhere, path) : QDir().mkdir(path));
+        writeTable(1, { record("20261206", "08:10:00", "10", "60") });
+        m_station->clock.set(QDateTime::currentDateTime());
+        start(1);
+        m_station->cycle();
+        QCOMPARE(m_station->fuelings().size(), 1);
+        QVERIFY2(tool({ "situacao" }).contains(QStringLiteral(",ativo,0,")), qPrintable(tool({ "situacao" })));
+        QCOMPARE(TestFiles::read(elsewhere), QByteArray("intacto"));
     }
 
     // A heartbeat, with nothing else changed, moves the last cycle's time on in the file and the row.
